@@ -1,0 +1,23 @@
+# tessaline_test(<name> SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest executable; every test case becomes a ctest test carrying the labels.
+# Labels in use: core, threaded (also run under ThreadSanitizer), window (Qt, offscreen),
+# integration (real transports).
+function(tessaline_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT TESSALINE_BUILD_TESTS)
+        return()
+    endif()
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+    set(home ${CMAKE_BINARY_DIR}/test-home)
+    file(MAKE_DIRECTORY ${home}/runtime)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES
+            LABELS "${T_LABELS}"
+            TIMEOUT 120
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
+endfunction()

@@ -1,0 +1,259 @@
+#include "midi/MidiPort.h"
+
+namespace tessaline {
+
+namespace {
+
+const std::string kEmptySection;
+
+// Set while this thread runs the input callback, so that error boxes asked for there are handed
+// over instead of waited on.
+thread_local bool tlsInCallback = false;
+
+struct CallbackScope {
+    CallbackScope() { tlsInCallback = true; }
+    ~CallbackScope() { tlsInCallback = false; }
+    CallbackScope(const CallbackScope&) = delete;
+    CallbackScope& operator=(const CallbackScope&) = delete;
+};
+
+}  // namespace
+
+bool MidiPort::onCallbackThread() {
+    return tlsInCallback;
+}
+
+MidiPort::MidiPort(const PortServices& services) : services_(services) {
+    inHeader.data = inBuffer;
+    inHeader.bufferLength = kInputBufferSize;
+}
+
+MidiPort::~MidiPort() {
+    close();
+}
+
+void MidiPort::onLongMessage(const unsigned char* data, int length) {
+    if (isUniversalNonRealtime(data) && parseIdentityReply(data, length) != 0) {
+        setConnected();
+        postToMainWindow(WM_SYNTH_IDENTIFIED, 0, 0);
+    }
+}
+
+int MidiPort::open(int identify) {
+    close();
+    identifyOnOpen = identify;
+    const std::string name = deviceName();
+    inDevice = services_.profile.readInt(kEmptySection, name + " In", 0);
+    outDevice = services_.profile.readInt(kEmptySection, name + " Out", 0);
+
+    MidiService& midi = services_.midi;
+    if (midi.outGetNumDevs() > 0) {
+        MidiOutHandle handle = MidiOutHandle::None;
+        const MidiResult result = midi.outOpen(&handle, outDevice);
+        if (result == midiresult::Ok) {
+            midiOut = handle;
+        }
+        if (check(result, 0) != 0) {
+            return 0;
+        }
+    }
+    if (midi.inGetNumDevs() == 0) {
+        return 1;
+    }
+    MidiInHandle handle = MidiInHandle::None;
+    const MidiResult result = midi.inOpen(&handle, inDevice, &MidiPort::midiInProc,
+                                          reinterpret_cast<std::uintptr_t>(this));
+    if (result == midiresult::Ok) {
+        midiIn = handle;
+    }
+    if (check(result, 1) != 0) {
+        return 0;
+    }
+    if (identify != 0 && startInput() != 0) {
+        sendIdentityRequest();
+    }
+    return 1;
+}
+
+void MidiPort::close() {
+    connected.store(0);
+    MidiService& midi = services_.midi;
+    if (midiIn != MidiInHandle::None) {
+        // Every step runs even when an earlier one failed, each with its own box.
+        check(midi.inReset(midiIn), 1);
+        check(midi.inStop(midiIn), 1);
+        check(midi.inUnprepareHeader(midiIn, &inHeader), 1);
+        check(midi.inClose(midiIn), 1);
+    }
+    if (midiOut != MidiOutHandle::None) {
+        check(midi.outClose(midiOut), 0);
+    }
+    midiIn = MidiInHandle::None;
+    midiOut = MidiOutHandle::None;
+    postToMainWindow(WM_PORTS_CLOSED, 0, 0);
+}
+
+int MidiPort::applySetup(int in, int out) {
+    inDevice = in;
+    outDevice = out;
+    const std::string name = deviceName();
+    services_.profile.writeInt(kEmptySection, name + " In", inDevice);
+    services_.profile.writeInt(kEmptySection, name + " Out", outDevice);
+    return open(identifyOnOpen);
+}
+
+void MidiPort::runSetupDialog() {
+    if (setupRunner_ == nullptr) {
+        return;
+    }
+    int in = inDevice;
+    int out = outDevice;
+    if (setupRunner_->run(*this, in, out)) {
+        applySetup(in, out);
+    }
+}
+
+int MidiPort::startInput() {
+    MidiService& midi = services_.midi;
+    if (check(midi.inPrepareHeader(midiIn, &inHeader), 1) != 0) {
+        return 0;
+    }
+    if (check(midi.inAddBuffer(midiIn, &inHeader), 1) != 0) {
+        return 0;
+    }
+    if (check(midi.inStart(midiIn), 1) != 0) {
+        return 0;
+    }
+    return 1;
+}
+
+int MidiPort::requeueInput() {
+    MidiService& midi = services_.midi;
+    if (check(midi.inPrepareHeader(midiIn, &inHeader), 1) != 0) {
+        return 0;
+    }
+    if (check(midi.inAddBuffer(midiIn, &inHeader), 1) != 0) {
+        return 0;
+    }
+    return 1;
+}
+
+int MidiPort::check(MidiResult result, int input) {
+    lastResult.store(result);
+    if (result == midiresult::Ok) {
+        return 0;
+    }
+    const std::string text =
+        input != 0 ? services_.midi.inGetErrorText(result) : services_.midi.outGetErrorText(result);
+    const char* caption = input != 0 ? kMidiInErrorCaption : kMidiOutErrorCaption;
+    // The callback thread never waits on a box: input would stall and close could deadlock.
+    if (onCallbackThread()) {
+        services_.boxes.showLater(text, caption, BoxIcon::Error);
+    } else {
+        services_.boxes.show(text, caption, BoxIcon::Error);
+    }
+    return 1;
+}
+
+int MidiPort::reportError(int input) {
+    const MidiResult result = lastResult.load();
+    if (result == midiresult::Ok) {
+        return 0;
+    }
+    return check(result, input);
+}
+
+int MidiPort::sendLong(const unsigned char* data, int length) {
+    MidiHeader header;
+    header.data = const_cast<unsigned char*>(data);
+    header.bufferLength = length > 0 ? static_cast<unsigned>(length) : 0;
+    MidiService& midi = services_.midi;
+    if (check(midi.outPrepareHeader(midiOut, &header), 0) != 0) {
+        return 1;
+    }
+    if (check(midi.outLongMsg(midiOut, &header), 0) != 0) {
+        return 1;
+    }
+    if (check(midi.outUnprepareHeader(midiOut, &header), 0) != 0) {
+        return 1;
+    }
+    return 0;
+}
+
+void MidiPort::sendControlChange(int controller, int value, int channel) {
+    const auto message = static_cast<std::uint32_t>(
+        ((0xB0 + channel) & 0xFF) | ((controller & 0xFF) << 8) | ((value & 0xFF) << 16));
+    services_.midi.outShortMsg(midiOut, message);  // short-message failures stay silent
+}
+
+void MidiPort::sendProgramChange(int program, int channel) {
+    const auto message =
+        static_cast<std::uint32_t>(((0xC0 + channel) & 0xFF) | ((program & 0xFF) << 8));
+    services_.midi.outShortMsg(midiOut, message);
+}
+
+void MidiPort::selectProgram(int program, int bank) {
+    if (bank != -1) {
+        sendControlChange(0, (bank >> 7) & 0x7F, 0);
+        sendControlChange(32, bank & 0x7F, 0);
+    }
+    sendProgramChange(program, 0);
+}
+
+int MidiPort::isUniversalNonRealtime(const unsigned char* data) {
+    return data != nullptr && data[0] == 0xF0 && data[1] == 0x7E ? 1 : 0;
+}
+
+void MidiPort::postToMainWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                WindowTarget target) {
+    services_.poster.post(message, wParam, lParam, target);
+}
+
+std::string MidiPort::deviceName() const {
+    std::lock_guard guard(inputLock);
+    return displayName;
+}
+
+std::string MidiPort::modelIdText() const {
+    std::lock_guard guard(inputLock);
+    return modelId;
+}
+
+int MidiPort::bankCount() const {
+    std::lock_guard guard(inputLock);
+    return static_cast<int>(banks.size());
+}
+
+std::optional<BankEntry> MidiPort::bankAt(int index) const {
+    std::lock_guard guard(inputLock);
+    if (index < 0 || index >= static_cast<int>(banks.size())) {
+        return std::nullopt;
+    }
+    return banks[static_cast<std::size_t>(index)];
+}
+
+std::vector<BankEntry> MidiPort::bankList() const {
+    std::lock_guard guard(inputLock);
+    return banks;
+}
+
+void MidiPort::midiInProc(MidiInHandle, unsigned message, std::uintptr_t instance,
+                          std::uintptr_t param1, std::uintptr_t) {
+    auto* port = reinterpret_cast<MidiPort*>(instance);
+    if (port == nullptr) {
+        return;
+    }
+    std::lock_guard guard(port->inputLock);
+    CallbackScope scope;
+    if (message != MIM_LONGDATA) {
+        return;
+    }
+    const auto* header = reinterpret_cast<const MidiHeader*>(param1);
+    if (header == nullptr || header->bytesRecorded == 0) {
+        return;  // returned by a reset: neither delivered nor queued again
+    }
+    port->onLongMessage(header->data, static_cast<int>(header->bytesRecorded));
+    port->requeueInput();
+}
+
+}  // namespace tessaline

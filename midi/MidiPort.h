@@ -1,0 +1,160 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "midi/Notices.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/MidiService.h"
+#include "platform/NoticePoster.h"
+#include "platform/Profile.h"
+
+namespace tessaline {
+
+struct BankEntry {
+    int number = 0;  // 14-bit bank select: MSB * 128 + LSB
+    std::string name;
+};
+
+// The services a port works with; all outlive the port.
+struct PortServices {
+    MidiService& midi;
+    Profile& profile;
+    MessageBoxes& boxes;
+    NoticePoster& poster;
+    Clock& clock;
+};
+
+class MidiPort;
+
+// Seam for the device setup dialog: shows it modally for the port; true on OK with the chosen
+// device numbers (-1 where nothing was chosen), false on Cancel.
+class SetupDialogRunner {
+  public:
+    virtual ~SetupDialogRunner() = default;
+    virtual bool run(MidiPort& port, int& inDevice, int& outDevice) = 0;
+};
+
+inline constexpr int kInputBufferSize = 2048;
+inline constexpr int kMessageBufferSize = 256;
+inline const char* const kMidiInErrorCaption = "MIDI In Error";
+inline const char* const kMidiOutErrorCaption = "MIDI Out Error";
+
+// One MIDI output and one MIDI input, opened by the device numbers kept in the profile. Sends
+// short and System Exclusive messages (built from text templates), receives System Exclusive
+// through a single input buffer on the service's callback thread, and tells the main window
+// about changes of state by posting notices.
+//
+// Threads: everything runs on the user-interface thread except midiInProc and what it calls
+// (onLongMessage, parseIdentityReply, setConnected, requeueInput), which run on the callback
+// thread while holding the port's lock. User-interface code takes the same lock briefly to
+// read what the callback writes; nobody holds it while waiting for anything.
+class MidiPort {
+  public:
+    explicit MidiPort(const PortServices& services);
+    MidiPort(const MidiPort&) = delete;
+    MidiPort& operator=(const MidiPort&) = delete;
+    // Derived classes must call close() in their own destructor, so that no delivery reaches
+    // a half-destroyed object.
+    virtual ~MidiPort();
+
+    virtual void onLongMessage(const unsigned char* data, int length);
+    virtual int parseIdentityReply(const unsigned char* data, int length) = 0;
+
+    int open(int identify);
+    void close();
+    int applySetup(int in, int out);
+    void runSetupDialog();
+    void setSetupDialogRunner(SetupDialogRunner* runner) { setupRunner_ = runner; }
+
+    int startInput();
+    int requeueInput();
+    int reportError(int input);
+
+    int sendLong(const unsigned char* data, int length);
+    void sendControlChange(int controller, int value, int channel);
+    void sendProgramChange(int program, int channel);
+    void selectProgram(int program, int bank);
+
+    static int isUniversalNonRealtime(const unsigned char* data);
+    void postToMainWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                          WindowTarget target = nullptr);
+
+    int isConnected() const { return connected.load(); }
+    void setConnected() { connected.store(1); }
+    std::string deviceName() const;
+    int bankCount() const;
+    std::optional<BankEntry> bankAt(int index) const;
+    std::vector<BankEntry> bankList() const;
+
+    void lock() { inputLock.lock(); }
+    void unlock() { inputLock.unlock(); }
+
+    // Text form of messages and the template language.
+    template <typename... Args>
+    void sendTemplate(const std::string& templateText, Args... args) {
+        sendTemplateArgs(templateText, {static_cast<int>(args)...});
+    }
+    void sendTemplateArgs(const std::string& templateText, std::initializer_list<int> args);
+    void sendSysEx(const std::string& body);
+    void sendHexText(const std::string& text);
+    void sendIdentityRequest();
+    static std::string formatHexPairs(unsigned value, int count);
+    static int isBulkChecksumValid(const unsigned char* data, int length);
+
+    // Pure parts of the above, shared with tools that only want the bytes.
+    static std::string expandTemplate(const std::string& templateText,
+                                      const std::string& modelIdText, std::span<const int> args);
+    static int hexTextToBytes(const std::string& text, unsigned char (&buffer)[kMessageBufferSize]);
+
+    // Accessors for the setup dialog, the window and tests.
+    int inputDevice() const { return inDevice; }
+    int outputDevice() const { return outDevice; }
+    std::string modelIdText() const;
+    int identifyRequested() const { return identifyOnOpen; }
+    MidiService& midiService() { return services_.midi; }
+    Profile& profile() { return services_.profile; }
+    MessageBoxes& messageBoxes() { return services_.boxes; }
+    Clock& clock() { return services_.clock; }
+    bool inputOpen() const { return midiIn != MidiInHandle::None; }
+    bool outputOpen() const { return midiOut != MidiOutHandle::None; }
+
+    // True on a thread that is running midiInProc.
+    static bool onCallbackThread();
+
+    static void midiInProc(MidiInHandle handle, unsigned message, std::uintptr_t instance,
+                           std::uintptr_t param1, std::uintptr_t param2);
+
+  protected:
+    // Sets lastResult to the result and reports it; returns 1 when an error was shown.
+    int check(MidiResult result, int input);
+
+    // Fields, in the order the port has always declared them.
+    int identifyOnOpen = 0;
+    MidiInHandle midiIn = MidiInHandle::None;
+    MidiOutHandle midiOut = MidiOutHandle::None;
+    int inDevice = -1;
+    int outDevice = -1;
+    int manufacturerId = 0;
+    std::string modelId;
+    std::string displayName = "MIDI Device";
+    std::vector<BankEntry> banks;
+    mutable std::recursive_mutex inputLock;
+    std::atomic<MidiResult> lastResult{0};
+    MidiHeader inHeader;
+    unsigned char inBuffer[kInputBufferSize] = {};
+    std::atomic<int> connected{0};
+
+  private:
+    PortServices services_;
+    SetupDialogRunner* setupRunner_ = nullptr;
+};
+
+}  // namespace tessaline

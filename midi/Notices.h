@@ -1,0 +1,14 @@
+#pragma once
+
+namespace tessaline {
+
+// Notices the device posts to the main window (wParam 0, lParam 0). The numbers are the
+// historic window-message values, kept so that a port of the window layer can use them as is.
+inline constexpr unsigned WM_USER_BASE = 0x400;
+inline constexpr unsigned WM_SYNTH_IDENTIFIED = WM_USER_BASE + 200;      // 1224
+inline constexpr unsigned WM_VOICE_RECEIVED = WM_USER_BASE + 201;        // 1225
+inline constexpr unsigned WM_PERFORMANCE_RECEIVED = WM_USER_BASE + 202;  // 1226
+inline constexpr unsigned WM_MIX_RECEIVED = WM_USER_BASE + 203;          // 1227
+inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;          // 1323
+
+}  // namespace tessaline

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "midi/MidiPort.h"
+#include "synth/ByteBlock.h"
+#include "synth/ModelFamily.h"
+
+namespace tessaline {
+
+inline const char* const kBulkReceiveError = "Bulk Receive Error";
+
+// Parameter addresses the device and its callers use.
+inline constexpr int kModeAddress = 0x0A0001;
+inline constexpr int kPerformanceCommonAddress = 0x300000;
+inline constexpr int kMixCommonAddress = 0x360000;
+inline constexpr int kMixNoticeAddress = 0x360100;
+inline constexpr int kVoiceBlockAddresses[4] = {0x407000, 0x400000, 0x400100, 0x400200};
+inline constexpr int kPerformanceBankNumber = 8128;  // USER performances: MSB 3F, LSB 40
+
+// Destination modes of the instrument.
+inline constexpr int kModeVoice = 0;
+inline constexpr int kModePerformance = 1;
+inline constexpr int kModeSongMix = 3;
+
+// The MIDI port specialised for the instrument family: identification, parameter changes,
+// bulk dump requests, received blocks, the bank list and display lines, and the copy scripts.
+class SynthDevice : public MidiPort {
+  public:
+    explicit SynthDevice(const PortServices& services);
+    ~SynthDevice() override;
+
+    void onLongMessage(const unsigned char* data, int length) override;
+    int parseIdentityReply(const unsigned char* data, int length) override;
+
+    // Identification.
+    void applyModel(const std::string& name, ModelFamily modelFamily,
+                    const std::string& modelIdTextValue);
+    ModelFamily family() const;
+
+    // Sending.
+    void sendParameter(int address, int value, int width);
+    void sendParameter4(int address, unsigned char b1, unsigned char b2, unsigned char b3,
+                        unsigned char b4);
+    void writeBlock24(int address, const unsigned char* bytes);
+    void writeBlock25(int address, const unsigned char* bytes);
+    void setMode(int mode);
+    void requestDump(unsigned char hi, unsigned char lo);
+    void requestVoiceDump();
+    void requestPerformanceDump();
+    void requestMixDump();
+    void selectVoice(unsigned char bankIndex, unsigned char program);
+    void selectPerformance(unsigned char program);
+
+    // Receiving.
+    bool verifyBulk(const unsigned char* data, int length);
+    int bulkAddress(const unsigned char* data) const;
+
+    // Display lines, formatted under the port's lock.
+    std::string formatVoiceLine(int bankIndex, int letter, int number) const;
+    std::string formatPerformanceLine(int letter, int number) const;
+
+    // Copies taken under the port's lock, for the window, the copy run and tests.
+    VoiceRecord voiceSnapshot() const;
+    ByteBlock performanceCommonSnapshot() const;
+    // How many times each voice block has been stored since the last identification; a caller
+    // that wants a whole voice waits until all four have moved on.
+    std::array<unsigned, 4> voiceBlockCounts() const;
+
+    // The copy scripts. Both only send; mode 1 is PERFORMANCE, any other value SONG MIX.
+    void copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                         unsigned char program, unsigned char part, int withSysFx, int withInsFx,
+                         int withName);
+    void copyVoiceToPartES(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                           unsigned char program, unsigned char part, int withSysFx, int withInsFx,
+                           int withName);
+    // The script of the identified family on a snapshot of the voice taken now.
+    void copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
+                           unsigned char part, int withSysFx, int withInsFx, int withName);
+
+  protected:
+    ModelFamily family_ = FamilyS90;
+    std::unique_ptr<VoiceRecord> voiceRecord;
+    std::unique_ptr<ByteBlock> performanceCommon;
+    std::array<unsigned, 4> voiceBlockCounts_{};
+};
+
+}  // namespace tessaline

@@ -1,0 +1,315 @@
+#include "tests/support/ScriptedMidiService.h"
+
+namespace tessaline::test {
+
+ScriptedMidiService::ScriptedMidiService(std::vector<std::string> inputs,
+                                         std::vector<std::string> outputs)
+    : inputs_(std::move(inputs)), outputs_(std::move(outputs)) {}
+
+ScriptedMidiService::~ScriptedMidiService() {
+    std::map<std::uintptr_t, std::unique_ptr<InputDelivery>> inputs;
+    {
+        std::lock_guard guard(mutex_);
+        inputs.swap(openInputs_);
+    }
+    inputs.clear();
+}
+
+std::vector<std::string> ScriptedMidiService::calls() const {
+    std::lock_guard guard(mutex_);
+    return calls_;
+}
+
+std::vector<std::vector<unsigned char>> ScriptedMidiService::sent() const {
+    std::lock_guard guard(mutex_);
+    return sent_;
+}
+
+std::vector<std::vector<unsigned char>> ScriptedMidiService::sentLong() const {
+    std::lock_guard guard(mutex_);
+    std::vector<std::vector<unsigned char>> result;
+    for (std::size_t i = 0; i < sent_.size(); ++i) {
+        if (sentIsLong_[i]) {
+            result.push_back(sent_[i]);
+        }
+    }
+    return result;
+}
+
+void ScriptedMidiService::clearRecords() {
+    std::lock_guard guard(mutex_);
+    calls_.clear();
+    sent_.clear();
+    sentIsLong_.clear();
+}
+
+void ScriptedMidiService::failCall(const std::string& name, MidiResult code, int times) {
+    std::lock_guard guard(mutex_);
+    failures_[name] = times;
+    failureCodes_[name] = code;
+}
+
+void ScriptedMidiService::onLongSent(
+    std::function<void(const std::vector<unsigned char>&)> handler) {
+    std::lock_guard guard(mutex_);
+    onLongSent_ = std::move(handler);
+}
+
+void ScriptedMidiService::setDevices(std::vector<std::string> inputs,
+                                     std::vector<std::string> outputs) {
+    std::lock_guard guard(mutex_);
+    inputs_ = std::move(inputs);
+    outputs_ = std::move(outputs);
+}
+
+bool ScriptedMidiService::inject(const std::vector<unsigned char>& bytes) {
+    std::lock_guard guard(mutex_);
+    for (auto& [handle, input] : openInputs_) {
+        return input->receive(bytes.data(), bytes.size());
+    }
+    return false;
+}
+
+bool ScriptedMidiService::waitDelivered(int timeoutMs) {
+    InputDelivery* input = nullptr;
+    {
+        std::lock_guard guard(mutex_);
+        if (openInputs_.empty()) {
+            return true;
+        }
+        input = openInputs_.begin()->second.get();
+    }
+    return input->waitIdle(timeoutMs);
+}
+
+bool ScriptedMidiService::inputOpen() const {
+    std::lock_guard guard(mutex_);
+    return !openInputs_.empty();
+}
+
+std::size_t ScriptedMidiService::queuedInputBuffers() const {
+    std::lock_guard guard(mutex_);
+    return openInputs_.empty() ? 0 : openInputs_.begin()->second->queuedBuffers();
+}
+
+MidiResult ScriptedMidiService::record(const std::string& name, const std::string& detail) {
+    std::lock_guard guard(mutex_);
+    calls_.push_back(detail.empty() ? name : name + " " + detail);
+    auto it = failures_.find(name);
+    if (it == failures_.end() || it->second == 0) {
+        return midiresult::Ok;
+    }
+    if (it->second > 0) {
+        --it->second;
+    }
+    return failureCodes_[name];
+}
+
+InputDelivery* ScriptedMidiService::delivery(MidiInHandle handle) {
+    std::lock_guard guard(mutex_);
+    auto it = openInputs_.find(static_cast<std::uintptr_t>(handle));
+    return it == openInputs_.end() ? nullptr : it->second.get();
+}
+
+unsigned ScriptedMidiService::inGetNumDevs() {
+    std::lock_guard guard(mutex_);
+    return static_cast<unsigned>(inputs_.size());
+}
+
+MidiResult ScriptedMidiService::inGetDevName(unsigned device, std::string& name) {
+    std::lock_guard guard(mutex_);
+    if (device >= inputs_.size()) {
+        return midiresult::BadDeviceId;
+    }
+    name = inputs_[device];
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
+                                       std::uintptr_t instance) {
+    if (MidiResult r = record("inOpen", std::to_string(device)); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    if (device < 0 || static_cast<std::size_t>(device) >= inputs_.size()) {
+        return midiresult::BadDeviceId;
+    }
+    const std::uintptr_t id = nextHandle_++;
+    openInputs_[id] =
+        std::make_unique<InputDelivery>(static_cast<MidiInHandle>(id), callback, instance);
+    *handle = static_cast<MidiInHandle>(id);
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::inPrepareHeader(MidiInHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("inPrepareHeader"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->prepare(header) : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inAddBuffer(MidiInHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("inAddBuffer"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->addBuffer(header) : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inStart(MidiInHandle handle) {
+    if (MidiResult r = record("inStart"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->start() : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inStop(MidiInHandle handle) {
+    if (MidiResult r = record("inStop"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->stop() : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inReset(MidiInHandle handle) {
+    if (MidiResult r = record("inReset"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->reset() : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("inUnprepareHeader"); r != midiresult::Ok) {
+        return r;
+    }
+    InputDelivery* input = delivery(handle);
+    return input ? input->unprepare(header) : midiresult::InvalidHandle;
+}
+
+MidiResult ScriptedMidiService::inClose(MidiInHandle handle) {
+    if (MidiResult r = record("inClose"); r != midiresult::Ok) {
+        return r;
+    }
+    std::unique_ptr<InputDelivery> input;
+    {
+        std::lock_guard guard(mutex_);
+        auto it = openInputs_.find(static_cast<std::uintptr_t>(handle));
+        if (it == openInputs_.end()) {
+            return midiresult::InvalidHandle;
+        }
+        input = std::move(it->second);
+        openInputs_.erase(it);
+    }
+    input.reset();
+    return midiresult::Ok;
+}
+
+unsigned ScriptedMidiService::outGetNumDevs() {
+    std::lock_guard guard(mutex_);
+    return static_cast<unsigned>(outputs_.size());
+}
+
+MidiResult ScriptedMidiService::outGetDevName(unsigned device, std::string& name) {
+    std::lock_guard guard(mutex_);
+    if (device >= outputs_.size()) {
+        return midiresult::BadDeviceId;
+    }
+    name = outputs_[device];
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outOpen(MidiOutHandle* handle, int device) {
+    if (MidiResult r = record("outOpen", std::to_string(device)); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    if (device < 0 || static_cast<std::size_t>(device) >= outputs_.size()) {
+        return midiresult::BadDeviceId;
+    }
+    const std::uintptr_t id = nextHandle_++;
+    openOutputs_[id] = device;
+    *handle = static_cast<MidiOutHandle>(id);
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
+    if (MidiResult r = record("outShortMsg"); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+        return midiresult::InvalidHandle;
+    }
+    const auto status = static_cast<unsigned char>(message & 0xFF);
+    std::vector<unsigned char> bytes{status, static_cast<unsigned char>((message >> 8) & 0xFF)};
+    const unsigned kind = status & 0xF0;
+    if (kind != 0xC0 && kind != 0xD0) {
+        bytes.push_back(static_cast<unsigned char>((message >> 16) & 0xFF));
+    }
+    sent_.push_back(std::move(bytes));
+    sentIsLong_.push_back(false);
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("outPrepareHeader"); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+        return midiresult::InvalidHandle;
+    }
+    header->flags |= MHDR_PREPARED;
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("outLongMsg"); r != midiresult::Ok) {
+        return r;
+    }
+    std::vector<unsigned char> bytes;
+    std::function<void(const std::vector<unsigned char>&)> handler;
+    {
+        std::lock_guard guard(mutex_);
+        if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+            return midiresult::InvalidHandle;
+        }
+        if ((header->flags & MHDR_PREPARED) == 0) {
+            return midiresult::Unprepared;
+        }
+        bytes.assign(header->data, header->data + header->bufferLength);
+        sent_.push_back(bytes);
+        sentIsLong_.push_back(true);
+        handler = onLongSent_;
+    }
+    if (handler) {
+        handler(bytes);
+    }
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) {
+    if (MidiResult r = record("outUnprepareHeader"); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+        return midiresult::InvalidHandle;
+    }
+    header->flags &= ~MHDR_PREPARED;
+    return midiresult::Ok;
+}
+
+MidiResult ScriptedMidiService::outClose(MidiOutHandle handle) {
+    if (MidiResult r = record("outClose"); r != midiresult::Ok) {
+        return r;
+    }
+    std::lock_guard guard(mutex_);
+    return openOutputs_.erase(static_cast<std::uintptr_t>(handle)) == 1 ? midiresult::Ok
+                                                                        : midiresult::InvalidHandle;
+}
+
+}  // namespace tessaline::test
