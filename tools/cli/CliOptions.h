@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaline::cli {
+
+enum class Command { None, Devices, Identify, Voice, Performance, Copy };
+enum class Destination { Performance, SongMix };
+
+// A voice as the user writes it: BANK:LNN, e.g. PRE1:A01, USER2:H16, GM:C05.
+struct VoiceSpec {
+    std::string bank;  // upper case
+    int letter = 0;    // 0..7 for A..H
+    int number = 0;    // 0..15 for 01..16
+    int program() const { return letter * 16 + number; }
+};
+
+// A performance as LNN, e.g. B16.
+struct ProgramSpec {
+    int letter = 0;
+    int number = 0;
+    int program() const { return letter * 16 + number; }
+};
+
+struct CopySpec {
+    VoiceSpec voice;
+    Destination destination = Destination::Performance;
+    ProgramSpec performance;  // for Destination::Performance
+    int part = 0;             // as the user counts: 1-based
+    bool sysFx = false;
+    bool insFx = false;
+    bool name = false;
+};
+
+struct CliOptions {
+    std::optional<int> inDevice;
+    std::optional<int> outDevice;
+    std::optional<std::string> deviceText;
+    int timeoutMs = 4000;
+    bool trace = false;
+    Command command = Command::None;
+    VoiceSpec voice;          // voice
+    ProgramSpec performance;  // performance
+    CopySpec copy;            // copy
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error;  // empty when the command line is usable
+};
+
+ParseResult parseCommandLine(const std::vector<std::string>& args);
+std::optional<VoiceSpec> parseVoiceSpec(const std::string& text);
+std::optional<ProgramSpec> parseProgramSpec(const std::string& text);
+std::string usageText();
+
+}  // namespace tessaline::cli

@@ -1,0 +1,307 @@
+#include "tools/cli/CliSession.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <thread>
+
+namespace tessaline::cli {
+
+namespace {
+
+// The device reads these keys at start-up, before any instrument has named itself.
+const char* const kStartupInKey = "MIDI Device In";
+const char* const kStartupOutKey = "MIDI Device Out";
+const char* const kSongPrompt = "Please, select song number in your synth, now!";
+
+std::string lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::optional<int> findDevice(unsigned count, const std::string& text,
+                              MidiResult (MidiService::*nameOf)(unsigned, std::string&),
+                              MidiService& midi) {
+    const std::string wanted = lower(text);
+    for (unsigned i = 0; i < count; ++i) {
+        std::string name;
+        if ((midi.*nameOf)(i, name) == midiresult::Ok &&
+            lower(name).find(wanted) != std::string::npos) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string programText(int letter, int number) {
+    std::string text(1, static_cast<char>('A' + letter));
+    if (number + 1 < 10) {
+        text += '0';
+    }
+    return text + std::to_string(number + 1);
+}
+
+}  // namespace
+
+std::string chooseDevices(const CliOptions& options, MidiService& midi, Profile& overlay) {
+    const unsigned ins = midi.inGetNumDevs();
+    const unsigned outs = midi.outGetNumDevs();
+    if (options.deviceText) {
+        auto in = findDevice(ins, *options.deviceText, &MidiService::inGetDevName, midi);
+        auto out = findDevice(outs, *options.deviceText, &MidiService::outGetDevName, midi);
+        if (!in) {
+            return "no MIDI input device name contains \"" + *options.deviceText +
+                   "\" (tessaline-cli devices lists them)";
+        }
+        if (!out) {
+            return "no MIDI output device name contains \"" + *options.deviceText +
+                   "\" (tessaline-cli devices lists them)";
+        }
+        overlay.writeInt("", kStartupInKey, *in);
+        overlay.writeInt("", kStartupOutKey, *out);
+    }
+    if (options.inDevice) {
+        if (static_cast<unsigned>(*options.inDevice) >= ins) {
+            return "there is no MIDI input device " + std::to_string(*options.inDevice) + " (" +
+                   std::to_string(ins) + " listed)";
+        }
+        overlay.writeInt("", kStartupInKey, *options.inDevice);
+    }
+    if (options.outDevice) {
+        if (static_cast<unsigned>(*options.outDevice) >= outs) {
+            return "there is no MIDI output device " + std::to_string(*options.outDevice) + " (" +
+                   std::to_string(outs) + " listed)";
+        }
+        overlay.writeInt("", kStartupOutKey, *options.outDevice);
+    }
+    return {};
+}
+
+CliSession::CliSession(SynthDevice& device, NoticeQueue& notices, Console& console)
+    : device_(device), notices_(notices), console_(console) {}
+
+void CliSession::say(const std::string& line) {
+    std::lock_guard guard(console_.lock);
+    console_.out << line << '\n' << std::flush;
+}
+
+void CliSession::complain(const std::string& line) {
+    std::lock_guard guard(console_.lock);
+    console_.err << "tessaline-cli: " << line << '\n' << std::flush;
+}
+
+int CliSession::run(const CliOptions& options, MidiService& midi) {
+    timeoutMs_ = options.timeoutMs;
+    switch (options.command) {
+        case Command::Devices:
+            return listDevices(midi);
+        case Command::Identify:
+            return identify();
+        case Command::Voice:
+            return showVoice(options.voice);
+        case Command::Performance:
+            return showPerformance(options.performance);
+        case Command::Copy:
+            return copy(options.copy);
+        case Command::None:
+            break;
+    }
+    complain("no command given");
+    return kExitUsage;
+}
+
+int CliSession::listDevices(MidiService& midi) {
+    const unsigned ins = midi.inGetNumDevs();
+    for (unsigned i = 0; i < ins; ++i) {
+        std::string name;
+        if (midi.inGetDevName(i, name) != midiresult::Ok) {
+            name = "(unavailable device " + std::to_string(i) + ")";
+        }
+        say("in " + std::to_string(i) + ": " + name);
+    }
+    const unsigned outs = midi.outGetNumDevs();
+    for (unsigned i = 0; i < outs; ++i) {
+        std::string name;
+        if (midi.outGetDevName(i, name) != midiresult::Ok) {
+            name = "(unavailable device " + std::to_string(i) + ")";
+        }
+        say("out " + std::to_string(i) + ": " + name);
+    }
+    return kExitOk;
+}
+
+int CliSession::connect() {
+    notices_.drain();
+    if (device_.open(1) == 0) {
+        complain("a MIDI port could not be opened");
+        return kExitPort;
+    }
+    if (!notices_.waitFor(WM_SYNTH_IDENTIFIED, timeoutMs_)) {
+        say("Not connected");
+        return kExitTimeout;
+    }
+    return kExitOk;
+}
+
+int CliSession::identify() {
+    const int code = connect();
+    if (code == kExitOk) {
+        say(device_.deviceName() + " connected");
+    }
+    return code;
+}
+
+int CliSession::findBank(const std::string& name, int& index) {
+    const auto banks = device_.bankList();
+    for (std::size_t i = 0; i < banks.size(); ++i) {
+        if (banks[i].name == name) {
+            index = static_cast<int>(i);
+            return kExitOk;
+        }
+    }
+    std::string known;
+    for (const auto& bank : banks) {
+        known += (known.empty() ? "" : ", ") + bank.name;
+    }
+    complain("the " + device_.deviceName() + " has no bank " + name + " (its banks: " + known +
+             ")");
+    return kExitUsage;
+}
+
+int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice) {
+    notices_.drain();
+    const auto before = device_.voiceBlockCounts();
+    device_.selectVoice(static_cast<unsigned char>(bankIndex),
+                        static_cast<unsigned char>(voice.program()));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    if (!notices_.waitFor(WM_VOICE_RECEIVED, timeoutMs_)) {
+        say("Timeout");
+        return kExitTimeout;
+    }
+    // A copy needs all four blocks of this voice, not only the one that raised the notice.
+    while (wholeVoice) {
+        const auto now = device_.voiceBlockCounts();
+        bool all = true;
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            all = all && now[i] > before[i];
+        }
+        if (all) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            say("Timeout");
+            return kExitTimeout;
+        }
+        notices_.take(5);  // wakes on any notice, or after 5 ms
+    }
+    return kExitOk;
+}
+
+int CliSession::fetchPerformance(const ProgramSpec& performance) {
+    notices_.drain();
+    device_.selectPerformance(static_cast<unsigned char>(performance.program()));
+    if (!notices_.waitFor(WM_PERFORMANCE_RECEIVED, timeoutMs_)) {
+        say("Timeout");
+        return kExitTimeout;
+    }
+    return kExitOk;
+}
+
+int CliSession::showVoice(const VoiceSpec& voice) {
+    int code = connect();
+    int bank = 0;
+    if (code == kExitOk) {
+        code = findBank(voice.bank, bank);
+    }
+    if (code == kExitOk) {
+        code = fetchVoice(bank, voice, false);
+    }
+    if (code == kExitOk) {
+        say(device_.formatVoiceLine(bank, voice.letter, voice.number));
+    }
+    return code;
+}
+
+int CliSession::showPerformance(const ProgramSpec& performance) {
+    int code = connect();
+    if (code == kExitOk && !familyLayout(device_.family()).offersPerformance) {
+        complain("the " + device_.deviceName() + " has no performances");
+        code = kExitUsage;
+    }
+    if (code == kExitOk) {
+        code = fetchPerformance(performance);
+    }
+    if (code == kExitOk) {
+        say(device_.formatPerformanceLine(performance.letter, performance.number));
+    }
+    return code;
+}
+
+int CliSession::copy(const CopySpec& spec) {
+    int code = connect();
+    if (code != kExitOk) {
+        return code;
+    }
+    const bool toPerformance = spec.destination == Destination::Performance;
+    const FamilyLayout& layout = familyLayout(device_.family());
+    if (toPerformance && !layout.offersPerformance) {
+        complain("the " + device_.deviceName() + " has no performances; copy to the mix instead");
+        return kExitUsage;
+    }
+    if (!toPerformance && !layout.offersSongMix) {
+        complain("the " + device_.deviceName() + " has no song mix; copy to a performance instead");
+        return kExitUsage;
+    }
+    int bank = 0;
+    if ((code = findBank(spec.voice.bank, bank)) != kExitOk) {
+        return code;
+    }
+    if (toPerformance && (code = fetchPerformance(spec.performance)) != kExitOk) {
+        return code;
+    }
+    if ((code = fetchVoice(bank, spec.voice, true)) != kExitOk) {
+        return code;
+    }
+
+    // What Execute does, in its order.
+    const int mode = toPerformance ? kModePerformance : kModeSongMix;
+    device_.setMode(mode);
+    if (!toPerformance) {
+        say(kSongPrompt);
+        if (console_.interactive) {
+            std::string line;
+            std::getline(console_.in, line);
+        }
+    }
+    notices_.drain();
+    device_.copyVoiceOfFamily(mode, static_cast<unsigned char>(bank),
+                              static_cast<unsigned char>(spec.voice.program()),
+                              static_cast<unsigned char>(spec.part - 1), spec.sysFx ? 1 : 0,
+                              spec.insFx ? 1 : 0, spec.name ? 1 : 0);
+    if (toPerformance) {
+        device_.requestPerformanceDump();
+    } else {
+        device_.requestMixDump();
+    }
+    const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
+    if (!notices_.waitFor(answer, timeoutMs_)) {
+        say("Timeout");
+        return kExitTimeout;
+    }
+
+    say(device_.formatVoiceLine(bank, spec.voice.letter, spec.voice.number));
+    const std::string source =
+        spec.voice.bank + ":" + programText(spec.voice.letter, spec.voice.number);
+    if (toPerformance) {
+        say("Copied " + source + " into part " + std::to_string(spec.part) + " of performance " +
+            programText(spec.performance.letter, spec.performance.number));
+        say(device_.formatPerformanceLine(spec.performance.letter, spec.performance.number));
+    } else {
+        say("Copied " + source + " into part " + std::to_string(spec.part) + " of the song mix");
+    }
+    return kExitOk;
+}
+
+}  // namespace tessaline::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <istream>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "platform/NoticeQueue.h"
+#include "synth/SynthDevice.h"
+#include "tools/cli/CliOptions.h"
+
+namespace tessaline::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitPort = 2;
+inline constexpr int kExitTimeout = 3;
+
+// Where the session writes and reads; the lock keeps trace lines from other threads whole.
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    bool interactive;  // standard input is a terminal: the song prompt waits for Enter
+    std::mutex& lock;
+};
+
+// Chooses the device numbers the port will read: the command line's choice, written into the
+// session's overlay profile, or the user's stored numbers. Returns an error text when a chosen
+// device does not exist.
+std::string chooseDevices(const CliOptions& options, MidiService& midi, Profile& overlay);
+
+// Runs one command on the same device code the window uses, with a notice queue standing in
+// for the main window. Returns the process exit code.
+class CliSession {
+  public:
+    CliSession(SynthDevice& device, NoticeQueue& notices, Console& console);
+
+    int run(const CliOptions& options, MidiService& midi);
+
+  private:
+    int listDevices(MidiService& midi);
+    int identify();
+    int showVoice(const VoiceSpec& voice);
+    int showPerformance(const ProgramSpec& performance);
+    int copy(const CopySpec& spec);
+
+    // Each returns an exit code, kExitOk when it went well.
+    int connect();
+    int findBank(const std::string& name, int& index);
+    int fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice);
+    int fetchPerformance(const ProgramSpec& performance);
+    void say(const std::string& line);
+    void complain(const std::string& line);
+
+    SynthDevice& device_;
+    NoticeQueue& notices_;
+    Console& console_;
+    int timeoutMs_ = 4000;
+};
+
+}  // namespace tessaline::cli

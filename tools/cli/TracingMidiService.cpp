@@ -1,0 +1,79 @@
+#include "tools/cli/TracingMidiService.h"
+
+#include <cstdio>
+
+namespace tessaline::cli {
+
+TracingMidiService::TracingMidiService(MidiService& inner, std::ostream& out, std::mutex& outLock)
+    : inner_(inner), out_(out), outLock_(outLock) {}
+
+std::string TracingMidiService::hexLine(const unsigned char* data, std::size_t length) {
+    std::string line;
+    line.reserve(length * 3);
+    for (std::size_t i = 0; i < length; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", data[i]);
+        line += pair;
+    }
+    return line;
+}
+
+void TracingMidiService::writeLine(const char* prefix, const unsigned char* data,
+                                   std::size_t length) {
+    std::lock_guard guard(outLock_);
+    out_ << prefix << hexLine(data, length) << '\n' << std::flush;
+}
+
+MidiResult TracingMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
+                                      std::uintptr_t instance) {
+    auto record = std::make_unique<OpenInput>(OpenInput{this, callback, instance});
+    OpenInput* raw = record.get();
+    const MidiResult result = inner_.inOpen(handle, device, &TracingMidiService::traceCallback,
+                                            reinterpret_cast<std::uintptr_t>(raw));
+    if (result == midiresult::Ok) {
+        std::lock_guard guard(inputsLock_);
+        inputs_[static_cast<std::uintptr_t>(*handle)] = std::move(record);
+    }
+    return result;
+}
+
+MidiResult TracingMidiService::inClose(MidiInHandle handle) {
+    const MidiResult result = inner_.inClose(handle);
+    if (result == midiresult::Ok) {
+        // The inner close has ended its delivery thread, so nobody uses the record any more.
+        std::lock_guard guard(inputsLock_);
+        inputs_.erase(static_cast<std::uintptr_t>(handle));
+    }
+    return result;
+}
+
+void TracingMidiService::traceCallback(MidiInHandle handle, unsigned message,
+                                       std::uintptr_t instance, std::uintptr_t param1,
+                                       std::uintptr_t param2) {
+    auto* record = reinterpret_cast<OpenInput*>(instance);
+    if (message == MIM_LONGDATA) {
+        const auto* header = reinterpret_cast<const MidiHeader*>(param1);
+        if (header != nullptr && header->bytesRecorded > 0) {
+            record->self->writeLine("< ", header->data, header->bytesRecorded);
+        }
+    }
+    record->callback(handle, message, record->instance, param1, param2);
+}
+
+MidiResult TracingMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
+    const unsigned char bytes[3] = {static_cast<unsigned char>(message & 0xFF),
+                                    static_cast<unsigned char>((message >> 8) & 0xFF),
+                                    static_cast<unsigned char>((message >> 16) & 0xFF)};
+    const unsigned kind = bytes[0] & 0xF0;
+    writeLine("> ", bytes, kind == 0xC0 || kind == 0xD0 ? 2 : 3);
+    return inner_.outShortMsg(handle, message);
+}
+
+MidiResult TracingMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
+    if (header != nullptr && header->data != nullptr) {
+        writeLine("> ", header->data, header->bufferLength);
+    }
+    return inner_.outLongMsg(handle, header);
+}
+
+}  // namespace tessaline::cli
