@@ -16,8 +16,15 @@ function(tessaline_test name)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            LABELS "${T_LABELS}"
-            TIMEOUT 120
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
+        TEST_LIST ${name}_TESTS
+        PROPERTIES TIMEOUT 120)
+    # gtest_discover_tests flattens list values in PROPERTIES, so labels and the environment
+    # are set once the test list is known.
+    set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+    set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
+    file(WRITE ${props}
+        "foreach(test IN LISTS ${name}_TESTS)\n"
+        "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${T_LABELS}\" ENVIRONMENT \"${env}\")\n"
+        "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
 endfunction()

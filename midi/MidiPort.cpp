@@ -33,7 +33,8 @@ MidiPort::~MidiPort() {
 }
 
 void MidiPort::onLongMessage(const unsigned char* data, int length) {
-    if (isUniversalNonRealtime(data) && parseIdentityReply(data, length) != 0) {
+    // A delivery of one byte has no second byte to look at.
+    if (length >= 2 && isUniversalNonRealtime(data) && parseIdentityReply(data, length) != 0) {
         setConnected();
         postToMainWindow(WM_SYNTH_IDENTIFIED, 0, 0);
     }

@@ -1,0 +1,135 @@
+// Feeds arbitrary received messages to an identified device of each family. The first input
+// byte picks the family; the rest, up to one input buffer's worth, is the message. Besides the
+// sanitizers' checks, the device must keep its family's block sizes and produce its lines.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "synth/SynthDevice.h"
+
+namespace {
+
+using namespace tessaline;
+
+// A service with no devices: the device is never opened, only handed messages.
+class NoMidi final : public MidiService {
+  public:
+    unsigned inGetNumDevs() override { return 0; }
+    MidiResult inGetDevName(unsigned, std::string&) override { return midiresult::BadDeviceId; }
+    MidiResult inOpen(MidiInHandle*, int, MidiInCallback, std::uintptr_t) override {
+        return midiresult::BadDeviceId;
+    }
+    MidiResult inPrepareHeader(MidiInHandle, MidiHeader*) override {
+        return midiresult::InvalidHandle;
+    }
+    MidiResult inAddBuffer(MidiInHandle, MidiHeader*) override { return midiresult::InvalidHandle; }
+    MidiResult inStart(MidiInHandle) override { return midiresult::InvalidHandle; }
+    MidiResult inStop(MidiInHandle) override { return midiresult::InvalidHandle; }
+    MidiResult inReset(MidiInHandle) override { return midiresult::InvalidHandle; }
+    MidiResult inUnprepareHeader(MidiInHandle, MidiHeader*) override {
+        return midiresult::InvalidHandle;
+    }
+    MidiResult inClose(MidiInHandle) override { return midiresult::InvalidHandle; }
+    unsigned outGetNumDevs() override { return 0; }
+    MidiResult outGetDevName(unsigned, std::string&) override { return midiresult::BadDeviceId; }
+    MidiResult outOpen(MidiOutHandle*, int) override { return midiresult::BadDeviceId; }
+    MidiResult outShortMsg(MidiOutHandle, std::uint32_t) override {
+        return midiresult::InvalidHandle;
+    }
+    MidiResult outPrepareHeader(MidiOutHandle, MidiHeader*) override {
+        return midiresult::InvalidHandle;
+    }
+    MidiResult outLongMsg(MidiOutHandle, MidiHeader*) override { return midiresult::InvalidHandle; }
+    MidiResult outUnprepareHeader(MidiOutHandle, MidiHeader*) override {
+        return midiresult::InvalidHandle;
+    }
+    MidiResult outClose(MidiOutHandle) override { return midiresult::InvalidHandle; }
+};
+
+class NoProfile final : public Profile {
+  public:
+    int readInt(const std::string&, const std::string&, int defaultValue) override {
+        return defaultValue;
+    }
+    void writeInt(const std::string&, const std::string&, int) override {}
+};
+
+class NoBoxes final : public MessageBoxes {
+  public:
+    void show(const std::string&, const std::string&, BoxIcon) override {}
+    void showLater(const std::string&, const std::string&, BoxIcon) override {}
+};
+
+class NoPoster final : public NoticePoster {
+  public:
+    void post(unsigned, std::uintptr_t, std::intptr_t, WindowTarget) override {}
+};
+
+class NoClock final : public Clock {
+  public:
+    void sleepMs(int) override {}
+};
+
+// One model of each family, by its Identity Reply bytes 8 and 9.
+constexpr unsigned char kFamilyModels[4][2] = {
+    {0x05, 0x2A},  // S90
+    {0x7D, 0x04},  // Motif 7
+    {0x58, 0x04},  // Motif Rack
+    {0x6A, 0x05},  // Motif ES7
+};
+
+void deliver(SynthDevice& device, const unsigned char* data, std::size_t size) {
+    device.lock();
+    device.onLongMessage(data, static_cast<int>(size));
+    device.unlock();
+}
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    NoMidi midi;
+    NoProfile profile;
+    NoBoxes boxes;
+    NoPoster poster;
+    NoClock clock;
+    SynthDevice device(PortServices{midi, profile, boxes, poster, clock});
+
+    const unsigned char* model = kFamilyModels[input[0] % 4];
+    const unsigned char reply[] = {0xF0,     0x7E,     0x7F, 0x06, 0x02, 0x43, 0x00, 0x41,
+                                   model[0], model[1], 0x00, 0x00, 0x00, 0x01, 0xF7};
+    deliver(device, reply, sizeof reply);
+    check(device.isConnected() == 1);
+
+    // An exact copy, so that any read past the message is caught.
+    const std::size_t length = std::min<std::size_t>(size - 1, kInputBufferSize);
+    auto message = std::make_unique<unsigned char[]>(length);
+    if (length > 0) {
+        std::memcpy(message.get(), input + 1, length);
+    }
+    deliver(device, message.get(), length);
+
+    // Whatever arrived, possibly another model's reply, the storage matches the family.
+    const FamilyLayout& layout = familyLayout(device.family());
+    const VoiceRecord voice = device.voiceSnapshot();
+    for (std::size_t i = 0; i < 4; ++i) {
+        check(voice.blocks[i].size == layout.voiceBlockSizes[i]);
+    }
+    check(device.performanceCommonSnapshot().size == layout.performanceCommonSize);
+    check(!device.formatVoiceLine(0, 0, 0).empty());
+    check(!device.formatPerformanceLine(7, 15).empty());
+    return 0;
+}

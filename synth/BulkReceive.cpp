@@ -1,0 +1,112 @@
+#include <cstring>
+#include <mutex>
+
+#include "synth/SynthDevice.h"
+
+namespace tessaline {
+
+namespace {
+
+constexpr unsigned char kSysExStart = 0xF0;
+constexpr unsigned char kBulkDumpStatus = 0x00;
+constexpr int kBulkHeaderBytes = 3;  // F0, manufacturer, 0n
+constexpr int kAddressBytes = 3;
+constexpr int kTrailerBytes = 2;  // checksum, F7
+
+enum class Store { Nothing, PerformanceCommon, VoiceBlock };
+
+// Where a received block goes and whom it concerns; a notice of 0 tells nobody.
+struct Route {
+    int address;
+    Store store;
+    int voiceBlock;
+    unsigned notice;
+};
+
+constexpr Route kRoutes[] = {
+    {kPerformanceCommonAddress, Store::PerformanceCommon, 0, WM_PERFORMANCE_RECEIVED},
+    {kMixNoticeAddress, Store::Nothing, 0, WM_MIX_RECEIVED},
+    {kVoiceBlockAddresses[0], Store::VoiceBlock, 0, WM_VOICE_RECEIVED},
+    {kVoiceBlockAddresses[1], Store::VoiceBlock, 1, 0},
+    {kVoiceBlockAddresses[2], Store::VoiceBlock, 2, 0},
+    {kVoiceBlockAddresses[3], Store::VoiceBlock, 3, 0},
+};
+
+const Route* routeOf(int address) {
+    for (const Route& route : kRoutes) {
+        if (route.address == address) {
+            return &route;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void SynthDevice::onLongMessage(const unsigned char* data, int length) {
+    if (data == nullptr || length < kBulkHeaderBytes) {
+        return;
+    }
+    // Already held on the callback thread; taken again so that direct callers are safe too.
+    std::lock_guard guard(inputLock);
+    if (isUniversalNonRealtime(data) && parseIdentityReply(data, length) != 0) {
+        setConnected();
+        postToMainWindow(WM_SYNTH_IDENTIFIED, 0, 0);
+    }
+    if (!verifyBulk(data, length)) {
+        return;
+    }
+
+    const FamilyLayout& layout = familyLayout(family_);
+    if (length < layout.addressOffset + kAddressBytes) {
+        return;  // too short to say where it belongs
+    }
+    const Route* route = routeOf(bulkAddress(data));
+    if (route == nullptr) {
+        return;  // headers, footers and blocks this program does not use
+    }
+
+    if (route->store != Store::Nothing) {
+        ByteBlock* target = nullptr;
+        if (route->store == Store::PerformanceCommon) {
+            target = performanceCommon.get();
+        } else if (voiceRecord) {
+            target = &voiceRecord->blocks[route->voiceBlock];
+        }
+        if (target == nullptr || target->data == nullptr) {
+            return;  // no storage before the first identification
+        }
+        // A block cut short would be read past its end: drop it whole.
+        if (length < layout.dataOffset + target->size + kTrailerBytes) {
+            return;
+        }
+        std::memcpy(target->data, data + layout.dataOffset, static_cast<std::size_t>(target->size));
+        if (route->store == Store::VoiceBlock) {
+            ++voiceBlockCounts_[static_cast<std::size_t>(route->voiceBlock)];
+        }
+    }
+    if (route->notice != 0) {
+        postToMainWindow(route->notice, 0, 0);
+    }
+}
+
+bool SynthDevice::verifyBulk(const unsigned char* data, int length) {
+    if (data == nullptr || length < kBulkHeaderBytes || data[0] != kSysExStart ||
+        data[1] != manufacturerId || data[2] != kBulkDumpStatus) {
+        return false;
+    }
+    if (isBulkChecksumValid(data, length) == 0) {
+        // Handed to the window's thread: the receive path never waits on a box.
+        messageBoxes().showLater(kBulkReceiveError, "", BoxIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+int SynthDevice::bulkAddress(const unsigned char* data) const {
+    std::lock_guard guard(inputLock);
+    const int o = familyLayout(family_).addressOffset;
+    return (data[o] << 16) | (data[o + 1] << 8) | data[o + 2];
+}
+
+}  // namespace tessaline

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "tools/cli/CliOptions.h"
+
+namespace tessaline::cli {
+namespace {
+
+ParseResult parse(std::vector<std::string> args) {
+    return parseCommandLine(args);
+}
+
+TEST(CliOptions, VoiceAndProgramTexts) {
+    auto voice = parseVoiceSpec("user2:h16");
+    ASSERT_TRUE(voice);
+    EXPECT_EQ(voice->bank, "USER2");
+    EXPECT_EQ(voice->program(), 127);
+    auto gm = parseVoiceSpec("GM:C05");
+    ASSERT_TRUE(gm);
+    EXPECT_EQ(gm->program(), 2 * 16 + 4);
+    for (const char* bad :
+         {"PRE1A01", ":A01", "PRE1:I01", "PRE1:A00", "PRE1:A17", "PRE1:A1", "PRE1:A011"}) {
+        EXPECT_FALSE(parseVoiceSpec(bad)) << bad;
+    }
+}
+
+TEST(CliOptions, OptionsBeforeTheCommand) {
+    auto r = parse({"--in", "2", "--out", "3", "--timeout", "500", "--trace", "identify"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.command, Command::Identify);
+    EXPECT_EQ(*r.options.inDevice, 2);
+    EXPECT_EQ(*r.options.outDevice, 3);
+    EXPECT_EQ(r.options.timeoutMs, 500);
+    EXPECT_TRUE(r.options.trace);
+
+    EXPECT_NE(parse({"identify", "--trace"}).error, "");
+    EXPECT_NE(parse({"--in", "x", "identify"}).error, "");
+    EXPECT_NE(parse({"--in", "-1", "identify"}).error, "");
+    EXPECT_NE(parse({"--device"}).error, "");
+    EXPECT_NE(parse({}).error, "");
+    EXPECT_NE(parse({"dance"}).error, "");
+}
+
+TEST(CliOptions, CopyToAPerformance) {
+    auto r = parse({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
+                    "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"});
+    ASSERT_EQ(r.error, "");
+    const CopySpec& c = r.options.copy;
+    EXPECT_EQ(*r.options.deviceText, "Motif ES7");
+    EXPECT_EQ(c.destination, Destination::Performance);
+    EXPECT_EQ(c.performance.program(), 16 + 15);
+    EXPECT_EQ(c.part, 3);
+    EXPECT_TRUE(c.sysFx && c.insFx && c.name);
+}
+
+TEST(CliOptions, CopyRejectsWhatCannotBeSent) {
+    // Part ranges follow the destination.
+    EXPECT_NE(
+        parse({"copy", "--voice", "PRE1:A01", "--to", "performance:A01", "--part", "5"}).error, "");
+    EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "0"}).error, "");
+    EXPECT_EQ(parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "16"}).error, "");
+    EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "17"}).error, "");
+    // A mix part has no name to copy.
+    EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "1", "--name"}).error,
+              "");
+    EXPECT_NE(parse({"copy", "--voice", "PRE1", "--to", "mix", "--part", "1"}).error, "");
+    EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--to", "song", "--part", "1"}).error, "");
+    EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--part", "1"}).error, "");
+}
+
+}  // namespace
+}  // namespace tessaline::cli
