@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "sim/MemoryLayout.h"
+#include "synth/ModelFamily.h"
+
+namespace tessaline {
+
+// Everything the virtual instrument remembers: its voice banks and USER performances (reached
+// only through program changes) and the addressable memory (the voice, performance and song
+// mix edit buffers and the mode parameter), all filled from a seed at construction.
+// Not thread-safe; the instrument guards it.
+class InstrumentMemory {
+  public:
+    InstrumentMemory(ModelFamily family, std::uint64_t seed);
+
+    ModelFamily family() const { return family_; }
+
+    // The addressable block with this base address, or null.
+    const std::vector<unsigned char>* block(unsigned base) const;
+    // Writes one byte of addressable memory; false when the address lies in no block.
+    bool writeByte(unsigned address, unsigned char value);
+    bool holds(unsigned address) const;
+    const BlockMap& addressable() const { return edit_; }
+
+    // An area's blocks in dump order, with their current contents.
+    std::vector<std::pair<unsigned, std::vector<unsigned char>>> dumpBlocks(DumpArea area) const;
+
+    int bankCount() const { return static_cast<int>(banks_.size()); }
+    // Stored contents, keyed by the edit-buffer addresses; empty when out of range.
+    BlockMap storedVoice(int bankIndex, int program) const;
+    BlockMap userPerformance(int program) const;
+
+    // Copy a stored voice or performance into its edit buffer; false when out of range.
+    bool loadVoice(int bankIndex, int program);
+    bool loadPerformance(int program);
+
+    int mode() const;
+
+  private:
+    ModelFamily family_;
+    BlockMap edit_;
+    std::vector<std::vector<BlockMap>> banks_;  // [bank][program]
+    std::vector<BlockMap> performances_;        // [program]
+};
+
+}  // namespace tessaline

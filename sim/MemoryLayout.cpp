@@ -1,0 +1,88 @@
+#include "sim/MemoryLayout.h"
+
+namespace tessaline {
+
+namespace {
+
+constexpr int kPartSize = 64;
+constexpr int kFixedBlockSize = 20;
+
+// What tells the areas apart: the mid byte of their dump request, and for the two multi-part
+// areas the common base and the number of parts.
+struct AreaInfo {
+    DumpArea area;
+    unsigned requestMid;
+    unsigned commonBase;
+    int parts;
+};
+
+constexpr AreaInfo kAreas[] = {
+    {DumpArea::Voice, 0x0F, 0, 0},
+    {DumpArea::Performance, 0x4F, 0x300000, 4},
+    {DumpArea::SongMix, 0x5F, 0x360000, 16},
+};
+
+const AreaInfo& infoOf(DumpArea area) {
+    for (const AreaInfo& info : kAreas) {
+        if (info.area == area) {
+            return info;
+        }
+    }
+    return kAreas[0];
+}
+
+// Voice blocks in dump order; their sizes come from the family layout in the same order.
+constexpr unsigned kVoiceBlockAddresses[] = {0x407000, 0x400000, 0x400100, 0x400200};
+
+}  // namespace
+
+std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area) {
+    const FamilyLayout& layout = familyLayout(family);
+    std::vector<BlockSpec> blocks;
+    if (area == DumpArea::Voice) {
+        for (std::size_t i = 0; i < layout.voiceBlockSizes.size(); ++i) {
+            blocks.push_back({kVoiceBlockAddresses[i], layout.voiceBlockSizes[i]});
+        }
+        return blocks;
+    }
+    // Common, the two system-effect blocks (the size of the voice's), the fixed block, parts.
+    const AreaInfo& info = infoOf(area);
+    blocks.push_back({info.commonBase, layout.performanceCommonSize});
+    blocks.push_back({info.commonBase + 0x100, layout.voiceBlockSizes[2]});
+    blocks.push_back({info.commonBase + 0x200, layout.voiceBlockSizes[3]});
+    blocks.push_back({info.commonBase + 0x1000, kFixedBlockSize});
+    for (int part = 0; part < info.parts; ++part) {
+        blocks.push_back(
+            {info.commonBase + 0x10000 + static_cast<unsigned>(part) * 0x100, kPartSize});
+    }
+    return blocks;
+}
+
+std::vector<BlockSpec> addressableBlocks(ModelFamily family) {
+    std::vector<BlockSpec> blocks{{kModeAddress, 1}};
+    for (const AreaInfo& info : kAreas) {
+        for (const BlockSpec& spec : areaBlocks(family, info.area)) {
+            blocks.push_back(spec);
+        }
+    }
+    return blocks;
+}
+
+std::optional<DumpArea> areaForDumpRequest(unsigned address) {
+    for (const AreaInfo& info : kAreas) {
+        if (address == dumpHeaderAddress(info.area)) {
+            return info.area;
+        }
+    }
+    return std::nullopt;
+}
+
+unsigned dumpHeaderAddress(DumpArea area) {
+    return 0x0E0000 | (infoOf(area).requestMid << 8);
+}
+
+unsigned dumpFooterAddress(DumpArea area) {
+    return 0x0F0000 | (infoOf(area).requestMid << 8);
+}
+
+}  // namespace tessaline

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "synth/ModelFamily.h"
+
+namespace tessaline {
+
+// Memory blocks of the virtual instrument keyed by their base address (high * 65536 + mid * 256
+// + low), in the order a dump sends them.
+using BlockMap = std::map<unsigned, std::vector<unsigned char>>;
+
+struct BlockSpec {
+    unsigned address;
+    int size;
+};
+
+// The three edit buffers a bulk dump request can name.
+enum class DumpArea { Voice, Performance, SongMix };
+
+inline constexpr unsigned kModeAddress = 0x0A0001;
+
+// Blocks of one area for a family, in dump order.
+std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area);
+
+// Every addressable block: the three edit buffers and the mode parameter.
+std::vector<BlockSpec> addressableBlocks(ModelFamily family);
+
+// The dump request address that names an area (0E 0F 00, 0E 4F 00, 0E 5F 00).
+std::optional<DumpArea> areaForDumpRequest(unsigned address);
+
+// Header and footer block addresses of an area's dump (0E xx 00 and 0F xx 00).
+unsigned dumpHeaderAddress(DumpArea area);
+unsigned dumpFooterAddress(DumpArea area);
+
+}  // namespace tessaline

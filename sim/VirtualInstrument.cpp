@@ -1,0 +1,228 @@
+#include "sim/VirtualInstrument.h"
+
+#include "sim/BulkBlock.h"
+#include "sim/IncomingMessage.h"
+
+namespace tessaline {
+
+VirtualInstrument::VirtualInstrument(const ModelInfo& model, std::uint64_t seed)
+    : model_(model), modelId_(modelIdBytes(model)), seed_(seed), memory_(model.family, seed) {}
+
+std::unique_ptr<VirtualInstrument> VirtualInstrument::create(const std::string& displayName,
+                                                             std::uint64_t seed) {
+    const ModelInfo* model = findModelByName(displayName.c_str());
+    return model == nullptr ? nullptr : std::make_unique<VirtualInstrument>(*model, seed);
+}
+
+std::vector<unsigned char> VirtualInstrument::identityReply() const {
+    return {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, model_.replyByte8, model_.replyByte9,
+            0x00, 0x00, 0x00, 0x01, 0xF7};
+}
+
+void VirtualInstrument::setReplySink(ReplySink sink) {
+    std::lock_guard guard(mutex_);
+    sink_ = std::move(sink);
+}
+
+void VirtualInstrument::setClock(Clock* clock) {
+    std::lock_guard guard(mutex_);
+    clock_ = clock != nullptr ? clock : &systemClock_;
+}
+
+void VirtualInstrument::setWirePacing(bool on) {
+    std::lock_guard guard(mutex_);
+    pacing_ = on;
+}
+
+bool VirtualInstrument::wirePacing() const {
+    std::lock_guard guard(mutex_);
+    return pacing_;
+}
+
+void VirtualInstrument::receive(std::span<const unsigned char> message) {
+    std::vector<std::vector<unsigned char>> out;
+    std::vector<int> waits;
+    ReplySink sink;
+    Clock* clock = nullptr;
+    {
+        std::lock_guard guard(mutex_);
+        out = faults_.apply(handle(message), modelId_.size());
+        for (const std::vector<unsigned char>& reply : out) {
+            const int wireMs = pacing_ ? pacer_.waitFor(reply.size()) : 0;
+            waits.push_back(wireMs + (waits.empty() ? faults_.delayMs() : 0));
+        }
+        sink = sink_;
+        clock = clock_;
+    }
+    // Waiting and handing over happen outside the lock, so that inspection never stalls.
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (waits[i] > 0) {
+            clock->sleepMs(waits[i]);
+        }
+        if (sink) {
+            sink(out[i]);
+        }
+    }
+}
+
+std::vector<OutgoingMessage> VirtualInstrument::handle(std::span<const unsigned char> message) {
+    ++received_;
+    const IncomingMessage in = classifyMessage(message, modelId_);
+    switch (in.kind) {
+        case MessageKind::IdentityRequest:
+            return {{identityReply(), false}};
+        case MessageKind::ParameterChange:
+            writeParameter(in.address, in.data);
+            return {};
+        case MessageKind::DumpRequest:
+            return dumpReplies(in.address);
+        case MessageKind::BankSelectMsb:
+            bankMsb_ = in.value;
+            return {};
+        case MessageKind::BankSelectLsb:
+            bankLsb_ = in.value;
+            return {};
+        case MessageKind::ProgramChange:
+            selectProgram(in.value);
+            return {};
+        case MessageKind::Malformed:
+            ++ignored_.malformed;
+            return {};
+        case MessageKind::OtherManufacturer:
+            ++ignored_.otherManufacturer;
+            return {};
+        case MessageKind::OtherModelId:
+            ++ignored_.otherModelId;
+            return {};
+        case MessageKind::Unsupported:
+            ++ignored_.unsupported;
+            return {};
+    }
+    return {};
+}
+
+std::vector<OutgoingMessage> VirtualInstrument::dumpReplies(unsigned requestAddress) {
+    const std::optional<DumpArea> area = areaForDumpRequest(requestAddress);
+    if (!area) {
+        ++ignored_.unsupported;
+        return {};
+    }
+    std::vector<OutgoingMessage> replies;
+    replies.push_back({makeBulkBlock(modelId_, dumpHeaderAddress(*area), {}), false});
+    for (const auto& [address, bytes] : memory_.dumpBlocks(*area)) {
+        replies.push_back({makeBulkBlock(modelId_, address, bytes), true});
+    }
+    replies.push_back({makeBulkBlock(modelId_, dumpFooterAddress(*area), {}), false});
+    return replies;
+}
+
+void VirtualInstrument::writeParameter(unsigned address, const std::vector<unsigned char>& data) {
+    // Byte by byte at consecutive addresses; what falls outside the memory is dropped.
+    bool outside = false;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (!memory_.writeByte(address + static_cast<unsigned>(i), data[i])) {
+            outside = true;
+        }
+    }
+    if (outside) {
+        ++ignored_.outOfRange;
+    }
+}
+
+void VirtualInstrument::selectProgram(unsigned char program) {
+    bool selected = false;
+    const int mode = memory_.mode();
+    if (mode == 0) {
+        const std::optional<int> bank = voiceBankIndex(model_.family, bankMsb_, bankLsb_);
+        selected = bank && memory_.loadVoice(*bank, program);
+    } else if (mode == 1 && bankMsb_ == kPerformanceBankMsb && bankLsb_ == kPerformanceBankLsb) {
+        selected = memory_.loadPerformance(program);
+    }
+    if (!selected) {
+        ++ignored_.unsupported;
+    }
+}
+
+void VirtualInstrument::setSilent(bool silent) {
+    std::lock_guard guard(mutex_);
+    faults_.setSilent(silent);
+}
+
+void VirtualInstrument::corruptNextBlocks(int count) {
+    std::lock_guard guard(mutex_);
+    faults_.corruptNextBlocks(count);
+}
+
+void VirtualInstrument::truncateNextBlocks(int count) {
+    std::lock_guard guard(mutex_);
+    faults_.truncateNextBlocks(count);
+}
+
+void VirtualInstrument::sendGarbageBeforeNextReplies(std::vector<unsigned char> bytes) {
+    std::lock_guard guard(mutex_);
+    faults_.sendGarbageBeforeNextReplies(std::move(bytes));
+}
+
+void VirtualInstrument::setReplyDelayMs(int ms) {
+    std::lock_guard guard(mutex_);
+    faults_.setDelayMs(ms);
+}
+
+void VirtualInstrument::clearFaults() {
+    std::lock_guard guard(mutex_);
+    faults_.clear();
+}
+
+std::optional<std::vector<unsigned char>> VirtualInstrument::block(unsigned base) const {
+    std::lock_guard guard(mutex_);
+    const std::vector<unsigned char>* bytes = memory_.block(base);
+    if (bytes == nullptr) {
+        return std::nullopt;
+    }
+    return *bytes;
+}
+
+BlockMap VirtualInstrument::snapshot() const {
+    std::lock_guard guard(mutex_);
+    return memory_.addressable();
+}
+
+BlockMap VirtualInstrument::storedVoice(int bankIndex, int program) const {
+    std::lock_guard guard(mutex_);
+    return memory_.storedVoice(bankIndex, program);
+}
+
+BlockMap VirtualInstrument::userPerformance(int program) const {
+    std::lock_guard guard(mutex_);
+    return memory_.userPerformance(program);
+}
+
+int VirtualInstrument::mode() const {
+    std::lock_guard guard(mutex_);
+    return memory_.mode();
+}
+
+IgnoredCounts VirtualInstrument::ignored() const {
+    std::lock_guard guard(mutex_);
+    return ignored_;
+}
+
+int VirtualInstrument::receivedCount() const {
+    std::lock_guard guard(mutex_);
+    return received_;
+}
+
+bool VirtualInstrument::writeMemory(unsigned address, std::span<const unsigned char> bytes) {
+    std::lock_guard guard(mutex_);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!memory_.holds(address + static_cast<unsigned>(i))) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        memory_.writeByte(address + static_cast<unsigned>(i), bytes[i]);
+    }
+    return true;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "sim/InstrumentMemory.h"
+#include "sim/ReplyFaults.h"
+#include "sim/VoiceBanks.h"
+#include "sim/WirePacer.h"
+#include "synth/ModelFamily.h"
+
+namespace tessaline {
+
+// Messages the instrument dropped, by reason.
+struct IgnoredCounts {
+    int malformed = 0;          // broken framing, stray status bytes, wrong lengths
+    int otherManufacturer = 0;  // System Exclusive of another maker
+    int otherModelId = 0;       // addressed to another model
+    int unsupported = 0;        // other requests, other channels, a selection of nothing
+    int outOfRange = 0;         // parameter changes reaching outside every memory block
+
+    int total() const {
+        return malformed + otherManufacturer + otherModelId + unsupported + outOfRange;
+    }
+};
+
+using ReplySink = std::function<void(const std::vector<unsigned char>&)>;
+
+// A model of one instrument of the family, written from what the program sends and accepts:
+// it answers the Identity Request, takes parameter changes into its edit buffers, selects
+// voices and performances by bank select and program change, and answers bulk dump requests
+// with checksummed blocks. Replies go to the reply sink, on the thread that called receive,
+// after any delay and wire time (through the clock, outside the instrument's lock).
+//
+// Every member is safe to call from any thread; receive handles one message at a time.
+class VirtualInstrument {
+  public:
+    explicit VirtualInstrument(const ModelInfo& model, std::uint64_t seed = 1);
+    // Null when no model has this display name.
+    static std::unique_ptr<VirtualInstrument> create(const std::string& displayName,
+                                                     std::uint64_t seed = 1);
+    VirtualInstrument(const VirtualInstrument&) = delete;
+    VirtualInstrument& operator=(const VirtualInstrument&) = delete;
+    ~VirtualInstrument() = default;
+
+    const ModelInfo& model() const { return model_; }
+    ModelFamily family() const { return model_.family; }
+    const std::vector<unsigned char>& modelId() const { return modelId_; }
+    std::uint64_t seed() const { return seed_; }
+    std::vector<unsigned char> identityReply() const;
+
+    void setReplySink(ReplySink sink);
+    // Waits (reply delay, wire time) go through this clock; null restores the system clock.
+    // The clock must outlive its use here.
+    void setClock(Clock* clock);
+    // Replies take their time on a 31250-baud cable; off by default.
+    void setWirePacing(bool on);
+    bool wirePacing() const;
+
+    // One whole incoming message: a short message or a System Exclusive message F0 .. F7.
+    void receive(std::span<const unsigned char> message);
+    void receive(const unsigned char* data, std::size_t length) { receive({data, length}); }
+
+    // Faults for tests (see ReplyFaults).
+    void setSilent(bool silent);
+    void corruptNextBlocks(int count);
+    void truncateNextBlocks(int count);
+    // Empty bytes send a built-in piece of garbage.
+    void sendGarbageBeforeNextReplies(std::vector<unsigned char> bytes = {});
+    void setReplyDelayMs(int ms);
+    void clearFaults();
+
+    // Inspection. Addresses are high * 65536 + mid * 256 + low.
+    std::optional<std::vector<unsigned char>> block(unsigned base) const;
+    BlockMap snapshot() const;
+    BlockMap storedVoice(int bankIndex, int program) const;
+    BlockMap userPerformance(int program) const;
+    std::vector<VoiceBank> banks() const { return voiceBanks(model_.family); }
+    int mode() const;
+    IgnoredCounts ignored() const;
+    int receivedCount() const;
+
+    // Writes addressable memory directly, as a front-panel edit would; false (and nothing
+    // written) when any byte would fall outside every block.
+    bool writeMemory(unsigned address, std::span<const unsigned char> bytes);
+
+  private:
+    // Handles one message under the lock and returns the replies it asks for.
+    std::vector<OutgoingMessage> handle(std::span<const unsigned char> message);
+    std::vector<OutgoingMessage> dumpReplies(unsigned requestAddress);
+    void writeParameter(unsigned address, const std::vector<unsigned char>& data);
+    void selectProgram(unsigned char program);
+
+    const ModelInfo model_;
+    const std::vector<unsigned char> modelId_;
+    const std::uint64_t seed_;
+
+    mutable std::mutex mutex_;
+    InstrumentMemory memory_;
+    ReplyFaults faults_;
+    WirePacer pacer_;
+    bool pacing_ = false;
+    unsigned char bankMsb_ = 0x3F;  // PRE1 until told otherwise
+    unsigned char bankLsb_ = 0x00;
+    IgnoredCounts ignored_;
+    int received_ = 0;
+    ReplySink sink_;
+    SystemClock systemClock_;
+    Clock* clock_ = &systemClock_;
+};
+
+}  // namespace tessaline
