@@ -144,7 +144,7 @@ bool InstrumentMemory::loadPerformance(int program) {
 }
 
 int InstrumentMemory::mode() const {
-    return edit_.at(kModeAddress)[0];
+    return edit_.at(kModeParameterAddress)[0];
 }
 
 }  // namespace tessaline

@@ -20,7 +20,7 @@ struct BlockSpec {
 // The three edit buffers a bulk dump request can name.
 enum class DumpArea { Voice, Performance, SongMix };
 
-inline constexpr unsigned kModeAddress = 0x0A0001;
+inline constexpr unsigned kModeParameterAddress = 0x0A0001;
 
 // Blocks of one area for a family, in dump order.
 std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area);

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/NoticeQueue.h"
+#include "sim/VirtualMidiService.h"
+#include "synth/SynthDevice.h"
+#include "tests/support/Fakes.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSession.h"
+#include "tools/cli/CliSupport.h"
+#include "tools/cli/TracingMidiService.h"
+
+namespace tessaline::test {
+
+// The command line's own wiring, on the virtual instruments without cable pacing, with every
+// message traced into a string.
+struct CliRig {
+    CliRig() : tracing(virtualDevices, trace, lock), overlay(&stored) {}
+
+    // Runs one command line; returns the exit code.
+    int run(const std::vector<std::string>& args) {
+        const cli::ParseResult parsed = cli::parseCommandLine(args);
+        if (!parsed.error.empty()) {
+            err << parsed.error;
+            return cli::kExitUsage;
+        }
+        if (const std::string error = cli::chooseDevices(parsed.options, tracing, overlay);
+            !error.empty()) {
+            err << error;
+            return cli::kExitUsage;
+        }
+        cli::Console console{out, err, in, false, lock};
+        cli::ConsoleBoxes boxes(err, lock);
+        NoticeQueue notices;
+        RecordingClock clock;
+        SynthDevice device(PortServices{tracing, overlay, boxes, notices, clock});
+        cli::CliSession session(device, notices, console);
+        return session.run(parsed.options, tracing);
+    }
+
+    std::vector<std::string> lines(const std::ostringstream& stream) const {
+        std::vector<std::string> result;
+        std::istringstream split(stream.str());
+        for (std::string line; std::getline(split, line);) {
+            result.push_back(line);
+        }
+        return result;
+    }
+
+    VirtualMidiService virtualDevices{false};
+    std::mutex lock;
+    std::ostringstream trace;
+    cli::TracingMidiService tracing;
+    MemoryProfile stored;
+    cli::OverlayProfile overlay;
+    std::ostringstream out;
+    std::ostringstream err;
+    std::istringstream in;
+};
+
+}  // namespace tessaline::test

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "synth/DisplayLines.h"
+#include "tests/tools/CliRig.h"
+
+namespace tessaline::test {
+namespace {
+
+struct Instrument {
+    const char* device;
+    const char* model;
+};
+
+const Instrument kInstruments[] = {
+    {"Motif ES7", "Motif ES7"}, {"Motif 7", "Motif 7"}, {"Rack", "Motif Rack"}, {"S90", "S90"}};
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& wanted) {
+    return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+TEST(Cli, DevicesListsEachVirtualInstrumentBothWays) {
+    CliRig rig;
+    ASSERT_EQ(rig.run({"devices"}), 0);
+    const auto lines = rig.lines(rig.out);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "in 0: Virtual Motif ES7 (simulated)");
+    EXPECT_EQ(lines[7], "out 3: Virtual S90 (simulated)");
+}
+
+TEST(Cli, TracedIdentifyOfEveryInstrument) {
+    for (const Instrument& instrument : kInstruments) {
+        CliRig rig;
+        ASSERT_EQ(rig.run({"--trace", "--device", instrument.device, "identify"}), 0)
+            << instrument.model;
+        const auto out = rig.lines(rig.out);
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out.back(), std::string(instrument.model) + " connected");
+        const auto trace = rig.lines(rig.trace);
+        ASSERT_GE(trace.size(), 2u);
+        EXPECT_EQ(trace[0], "> F0 7E 00 06 01 F7");
+        EXPECT_EQ(trace[1].substr(0, 23), "< F0 7E 7F 06 02 43 00 ");
+    }
+}
+
+TEST(Cli, VoiceLineShowsWhatTheInstrumentHolds) {
+    CliRig rig;
+    ASSERT_EQ(rig.run({"--device", "Motif ES7", "voice", "USER2:H16"}), 0);
+    const auto stored = rig.virtualDevices.instrument(0)->storedVoice(7, 127);
+    const auto& common = stored.at(0x407000);
+    const std::string name(common.begin(), common.begin() + 10);
+    const std::string expected =
+        " USER2:128(H16) " + std::string(categoryName(common[12])) + ":" + name;
+    EXPECT_EQ(rig.lines(rig.out), std::vector<std::string>{expected});
+}
+
+TEST(Cli, PerformanceLineShowsWhatTheInstrumentHolds) {
+    CliRig rig;
+    ASSERT_EQ(rig.run({"--device", "S90", "performance", "B16"}), 0);
+    const auto stored = rig.virtualDevices.instrument(3)->userPerformance(31);
+    const auto& common = stored.at(0x300000);
+    const std::string name(common.begin(), common.begin() + 10);
+    EXPECT_EQ(rig.lines(rig.out),
+              std::vector<std::string>{" USER:032(B16) " + std::string(categoryName(common[12])) +
+                                       ":" + name});
+}
+
+TEST(Cli, CopyPrintsSourceDestinationAndTheNewPerformanceLine) {
+    CliRig rig;
+    ASSERT_EQ(rig.run({"--trace", "--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
+                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"}),
+              0)
+        << rig.err.str();
+    const auto out = rig.lines(rig.out);
+    const auto voice = rig.virtualDevices.instrument(0)->storedVoice(0, 0).at(0x407000);
+    const std::string name(voice.begin(), voice.begin() + 10);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0], " PRE1:001(A01) " + std::string(categoryName(voice[12])) + ":" + name);
+    EXPECT_EQ(out[1], "Copied PRE1:A01 into part 3 of performance B16");
+    // With the name copied, the performance now carries the voice's name and category.
+    EXPECT_EQ(out[2], " USER:032(B16) " + std::string(categoryName(voice[12])) + ":" + name);
+
+    // Between the last mode change and the performance dump request: the 185 messages.
+    const auto trace = rig.lines(rig.trace);
+    const auto mode = std::find(trace.rbegin(), trace.rend(), "> F0 43 10 7F 00 0A 00 01 01 F7");
+    ASSERT_NE(mode, trace.rend());
+    const auto request = std::find(mode.base(), trace.end(), "> F0 43 20 7F 00 0E 4F 00 F7");
+    ASSERT_NE(mode, trace.rend());
+    ASSERT_NE(request, trace.end());
+    const auto between = std::count_if(mode.base(), request, [](const std::string& line) {
+        return line.rfind("> F0 43 10 7F 00 ", 0) == 0;
+    });
+    EXPECT_EQ(std::distance(mode.base(), request), 185);
+    EXPECT_EQ(between, 185);
+}
+
+TEST(Cli, EveryInstrumentCopiesToEachDestinationItOffers) {
+    for (const Instrument& instrument : kInstruments) {
+        const bool rack = std::string(instrument.model) == "Motif Rack";
+        const bool s90 = std::string(instrument.model) == "S90";
+        if (!rack) {
+            CliRig rig;
+            EXPECT_EQ(rig.run({"--device", instrument.device, "copy", "--voice", "PRE2:C07", "--to",
+                               "performance:A02", "--part", "4", "--ins-fx"}),
+                      0)
+                << instrument.model << rig.err.str();
+            EXPECT_TRUE(
+                hasLine(rig.lines(rig.out), "Copied PRE2:C07 into part 4 of performance A02"));
+        }
+        if (!s90) {
+            CliRig rig;
+            EXPECT_EQ(rig.run({"--device", instrument.device, "copy", "--voice", "GM:H16", "--to",
+                               "mix", "--part", "16", "--sys-fx"}),
+                      0)
+                << instrument.model << rig.err.str();
+            const auto out = rig.lines(rig.out);
+            EXPECT_TRUE(hasLine(out, "Please, select song number in your synth, now!"));
+            EXPECT_TRUE(hasLine(out, "Copied GM:H16 into part 16 of the song mix"));
+        }
+    }
+}
+
+TEST(Cli, DestinationsTheModelLacksAndUnknownBanksSendNoCopy) {
+    {
+        CliRig rig;
+        EXPECT_EQ(rig.run({"--device", "S90", "copy", "--voice", "PRE1:A01", "--to", "mix",
+                           "--part", "1"}),
+                  1);
+        EXPECT_NE(rig.err.str().find("no song mix"), std::string::npos);
+        EXPECT_EQ(rig.trace.str().find("> F0 43 10 6B 37"), std::string::npos);
+    }
+    {
+        CliRig rig;
+        EXPECT_EQ(rig.run({"--device", "Rack", "copy", "--voice", "PRE1:A01", "--to",
+                           "performance:A01", "--part", "1"}),
+                  1);
+        EXPECT_NE(rig.err.str().find("no performances"), std::string::npos);
+    }
+    {
+        CliRig rig;  // PRE6 exists only on the ES family
+        EXPECT_EQ(rig.run({"--device", "Motif 7", "voice", "PRE6:A01"}), 1);
+        EXPECT_NE(rig.err.str().find("no bank PRE6"), std::string::npos);
+    }
+}
+
+TEST(Cli, DeviceChoicesThatDoNotExistAreUsageErrors) {
+    CliRig rig;
+    EXPECT_EQ(rig.run({"--in", "4", "identify"}), 1);
+    EXPECT_EQ(rig.run({"--out", "99", "identify"}), 1);
+    EXPECT_EQ(rig.run({"--device", "Motif XS", "identify"}), 1);
+    EXPECT_TRUE(rig.trace.str().empty());  // nothing was opened or sent
+}
+
+TEST(Cli, SilentInstrumentIsNotConnectedAndATimeout) {
+    CliRig rig;
+    rig.virtualDevices.instrument(1)->setSilent(true);
+    EXPECT_EQ(rig.run({"--device", "Motif 7", "--timeout", "200", "identify"}), 3);
+    EXPECT_EQ(rig.lines(rig.out), std::vector<std::string>{"Not connected"});
+}
+
+TEST(Cli, StoredDeviceNumbersAreUsedWithoutOptions) {
+    CliRig rig;
+    rig.stored.writeInt("", "MIDI Device In", 2);
+    rig.stored.writeInt("", "MIDI Device Out", 2);
+    ASSERT_EQ(rig.run({"identify"}), 0);
+    EXPECT_EQ(rig.lines(rig.out).back(), "Motif Rack connected");
+}
+
+}  // namespace
+}  // namespace tessaline::test
