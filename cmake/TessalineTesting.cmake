@@ -13,6 +13,7 @@ function(tessaline_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
     set(home ${CMAKE_BINARY_DIR}/test-home)
     file(MAKE_DIRECTORY ${home}/runtime)
+    file(CHMOD ${home}/runtime PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Profile.h"
+#include "ui/SavedSelections.h"
+
+namespace tessaline {
+
+// The six saved selections in the settings store: read with default 0 and written back, both
+// in the order VoiceBank, VoiceLetter, VoiceNum, PerfBank, PerfLetter, PerfNum, in the empty
+// section.
+void loadSelections(Profile& profile, SavedSelections& saved);
+void saveSelections(Profile& profile, const SavedSelections& saved);
+
+}  // namespace tessaline

@@ -1,0 +1,47 @@
+#include "platform/qt/DesktopShell.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+#include "platform/qt/XdgAssociations.h"
+
+namespace tessaline {
+
+int DesktopShell::open(const std::string& target) {
+    const QString text = QString::fromStdString(target);
+    QUrl url(text, QUrl::StrictMode);
+    if (url.isValid() && url.scheme().isEmpty()) {
+        // A bare path names a file; the desktop only opens files it can find.
+        if (!QFileInfo::exists(text)) {
+            return shellresult::FileNotFound;
+        }
+        url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    }
+    if (text.isEmpty() || !url.isValid()) {
+        return shellresult::FileNotFound;
+    }
+    return QDesktopServices::openUrl(url) ? shellresult::Opened : shellresult::NoAssociation;
+}
+
+int DesktopShell::readClassesRootValue(const std::string& key, std::string& value) {
+    return readXdgAssociation(XdgDirs::fromEnvironment(), key, value);
+}
+
+int DesktopShell::startProgram(const std::string& command, int /*show*/) {
+    QStringList arguments = QProcess::splitCommand(QString::fromStdString(command));
+    if (arguments.isEmpty()) {
+        return shellresult::FileNotFound;
+    }
+    const QString program = arguments.takeFirst();
+    return QProcess::startDetached(program, arguments) ? shellresult::Started
+                                                       : shellresult::FileNotFound;
+}
+
+void DesktopShell::beep() {
+    QApplication::beep();
+}
+
+}  // namespace tessaline

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "res/DialogTemplate.h"
+
+namespace tessaline {
+
+// The MIDI device setup dialog.
+inline constexpr int IDD_MIDI_SETUP = 131;
+inline constexpr int IDI_MIDI_SETUP = 132;  // its icon, drawn by MidiSetupIcon
+inline constexpr int IDC_MIDI_IN_LIST = 1002;
+inline constexpr int IDC_MIDI_OUT_LIST = 1003;
+
+const DialogTemplate& setupDialogTemplate();
+
+}  // namespace tessaline

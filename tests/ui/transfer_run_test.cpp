@@ -1,0 +1,189 @@
+// Execute on the virtual instruments: the popup, the copy that reaches the instrument, the
+// completion notices and the time-out, with every wait and timer under the test's control.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "res/ResourceIds.h"
+#include "tests/ui/WindowRig.h"
+#include "ui/ProgressPopup.h"
+#include "ui/TimerIds.h"
+
+namespace tessaline::test {
+namespace {
+
+constexpr unsigned kPerformancePart = 0x310000;  // part p at 31 0p 00
+constexpr unsigned kMixPart = 0x370000;          // part p at 37 pp 00
+
+int transferStarts(const ManualTimers& timers) {
+    int count = 0;
+    for (const auto& [id, ms] : timers.starts()) {
+        if (id == TIMER_TRANSFER) {
+            EXPECT_EQ(ms, 4000);
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(TransferRun, ExecuteBeforeIdentificationDoesNothing) {
+    WindowRig rig;
+    rig.window.createWindow();
+    rig.click(IDC_EXECUTE);
+    rig.settle();
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+    EXPECT_EQ(transferStarts(rig.timers), 0);
+    EXPECT_EQ(rig.sim.receivedCount(kMotifES7), 0);
+    EXPECT_TRUE(rig.clock.waits.empty());
+}
+
+TEST(TransferRun, AVoiceCopiedIntoAPerformancePartClosesThePopupAndRefreshesTheLine) {
+    WindowRig rig(kMotifES7, SavedSelections{0, 0, 0, 0, 1, 15});
+    ASSERT_TRUE(rig.connect());
+    rig.choose(IDC_VOICE_BANK, 1);
+    rig.choose(IDC_VOICE_LETTER, 3);  // D01 = program 48
+    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_VOICE_LINE).isEmpty(); }));
+    rig.settle();
+    rig.choose(IDC_PART, 1);  // part 2
+    const std::string voiceName = rig.sim.voiceName(kMotifES7, 1, 48);
+    rig.clock.waits.clear();
+
+    rig.click(IDC_EXECUTE);
+    ProgressPopup* popup = rig.window.progressPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->text(), "Transmitting...");
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(popup->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(popup->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(popup->windowType(), Qt::Tool);
+    EXPECT_TRUE(rig.timers.isActive(TIMER_TRANSFER));
+    EXPECT_EQ(transferStarts(rig.timers), 1);
+    ASSERT_FALSE(rig.clock.waits.empty());
+    EXPECT_EQ(rig.clock.waits.front(), 100);  // the mode change before the copy
+
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_PERF_LINE).isEmpty(); }));
+    EXPECT_TRUE(rig.lineText(IDC_PERF_LINE).endsWith(QString::fromStdString(voiceName)))
+        << rig.lineText(IDC_PERF_LINE).toStdString() << " / " << voiceName;
+
+    // Part 2 of the performance now plays the source voice: bank select and program.
+    const std::vector<unsigned char> part = rig.sim.block(kMotifES7, kPerformancePart + 0x100);
+    ASSERT_GE(part.size(), 3u);
+    const int bankNumber = rig.device.bankAt(1)->number;
+    EXPECT_EQ(part[0], bankNumber / 128);
+    EXPECT_EQ(part[1], bankNumber % 128);
+    EXPECT_EQ(part[2], 48);
+
+    // Four seconds on, the timer finds nothing to do.
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+    EXPECT_EQ(std::count(rig.clock.waits.begin(), rig.clock.waits.end(), 500), 0);
+    EXPECT_EQ(rig.boxes.count(), 0u);
+}
+
+TEST(TransferRun, ASongMixAsksForTheSongBeforeThePopupAndTheTimer) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.choose(IDC_DEST_TYPE, 1);
+    rig.choose(IDC_PART, 5);  // part 6
+    rig.settle();
+    const int bankNumber = rig.device.bankAt(0)->number;
+
+    bool popupAtPrompt = true;
+    bool timerAtPrompt = true;
+    int modeAtPrompt = -1;
+    rig.boxes.onShow = [&](const RecordedBox&) {
+        popupAtPrompt = rig.window.progressPopup() != nullptr;
+        timerAtPrompt = rig.timers.isActive(TIMER_TRANSFER);
+        rig.sim.waitIdle();
+        modeAtPrompt = rig.sim.mode(kMotifES7);
+    };
+    rig.click(IDC_EXECUTE);
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_EQ(rig.boxes.shown[0].text, "Please, select song number in your synth, now!");
+    EXPECT_EQ(rig.boxes.shown[0].caption, "Motif ES7");
+    EXPECT_FALSE(popupAtPrompt);
+    EXPECT_FALSE(timerAtPrompt);
+    EXPECT_EQ(modeAtPrompt, 3);
+    ASSERT_NE(rig.window.progressPopup(), nullptr);
+    EXPECT_TRUE(rig.timers.isActive(TIMER_TRANSFER));
+
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    const std::vector<unsigned char> part = rig.sim.block(kMotifES7, kMixPart + 0x0500);
+    ASSERT_GE(part.size(), 3u);
+    EXPECT_EQ(part[0], bankNumber / 128);
+    EXPECT_EQ(part[1], bankNumber % 128);
+    EXPECT_EQ(part[2], 0);
+}
+
+TEST(TransferRun, ASilentInstrumentEndsInTimeoutShownForHalfASecond) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    rig.sim.setSilent(kMotifES7, true);
+
+    rig.click(IDC_EXECUTE);
+    ASSERT_NE(rig.window.progressPopup(), nullptr);
+    rig.settle();
+    ASSERT_NE(rig.window.progressPopup(), nullptr);  // no answer, no completion
+    EXPECT_EQ(rig.window.progressPopup()->text(), "Transmitting...");
+
+    QString textWhileWaiting;
+    rig.clock.waits.clear();
+    rig.clock.onSleep = [&](int) {
+        if (rig.window.progressPopup() != nullptr) {
+            textWhileWaiting = rig.window.progressPopup()->text();
+        }
+    };
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    EXPECT_EQ(rig.clock.waits, std::vector<int>{500});
+    EXPECT_EQ(textWhileWaiting, "Timeout");
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+    EXPECT_FALSE(rig.timers.isActive(TIMER_TRANSFER));
+    EXPECT_EQ(rig.boxes.count(), 0u);
+}
+
+TEST(TransferRun, ASecondExecuteReplacesTheEarlierPopupAndRestartsTheTimer) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    rig.sim.setSilent(kMotifES7, true);
+
+    rig.click(IDC_EXECUTE);
+    QPointer<ProgressPopup> first = rig.window.progressPopup();
+    ASSERT_FALSE(first.isNull());
+    rig.click(IDC_EXECUTE);
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(rig.window.progressPopup(), nullptr);
+    EXPECT_EQ(transferStarts(rig.timers), 2);
+
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+}
+
+TEST(TransferRun, AnUnselectedSourceLetterCopiesNothingAndTimesOut) {
+    WindowRig rig(kMotifES7, SavedSelections{0, 11, 0, 0, 0, 0});
+    rig.window.createWindow();
+    rig.window.show();
+    ASSERT_TRUE(rig.timers.fire(TIMER_OPEN_PORTS));
+    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_PERF_LINE).isEmpty(); }));
+    rig.settle();
+    ASSERT_EQ(rig.list(IDC_VOICE_LETTER)->currentIndex(), -1);
+    const std::vector<unsigned char> before = rig.sim.block(kMotifES7, kPerformancePart);
+    const int received = rig.sim.receivedCount(kMotifES7);
+
+    rig.click(IDC_EXECUTE);
+    rig.settle();
+    ASSERT_NE(rig.window.progressPopup(), nullptr);
+    EXPECT_EQ(rig.sim.receivedCount(kMotifES7), received + 1);  // the mode change only
+    EXPECT_EQ(rig.sim.block(kMotifES7, kPerformancePart), before);
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+}
+
+}  // namespace
+}  // namespace tessaline::test

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <memory>
+#include <vector>
+
+#include "ui/DialogBuilder.h"
+#include "ui/SavedSelections.h"
+#include "ui/SystemMenu.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QStatusBar;
+
+namespace tessaline {
+
+class AboutBoxRunner;
+class ColourEdit;
+class CursorSource;
+class HandBitmapButton;
+class ProgressPopup;
+class SynthDevice;
+class WindowTimers;
+
+// The window's value fields, in their declared order. An index holds -1 when its list had no
+// selection at the last read.
+struct MainDialogFields {
+    int PerfBank = 0;
+    int VoiceLetter = 0;
+    int VoiceNum = 0;
+    int VoiceBank = 0;
+    int PerfLetter = 0;
+    int PerfNum = 0;
+    int partIndex = 0;
+    int withInsFx = 1;
+    int withSysFx = 1;
+    int withName = 1;
+    int destTypeIndex = 0;
+};
+
+// What the window needs besides the device; every member may be left null.
+struct MainDialogOptions {
+    AboutBoxRunner* about = nullptr;  // "About..." and the menu entry; nothing when null
+    WindowTimers* timers = nullptr;   // null: the window's own Qt timers
+    CursorSource* cursors = nullptr;  // null: the platform's hand cursor
+};
+
+// The program's main window. It does no MIDI work itself: every request goes to the device,
+// and what the device learns arrives as posted notices. Message boxes and waits go through the
+// device's services.
+class MainDialog : public QDialog {
+  public:
+    MainDialog(SynthDevice& device, SavedSelections& saved, MainDialogOptions options = {},
+               QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Window creation: builds the controls and starts the timer that opens the ports. Once.
+    void createWindow();
+    // Creates the window if needed, runs it modally until the close request, then destroys it.
+    int runModal();
+    // Stops the timers, removes a popup and copies the six selections out. Once.
+    void destroyWindow();
+    bool windowExists() const { return windowExists_; }
+
+    // Timers and system commands, as the platform delivers them.
+    void onTimer(int id);
+    void onSysCommand(int command);
+    std::vector<SystemMenuEntry> systemMenu() const { return systemMenu_; }
+
+    // States and selections.
+    void showNotConnected();
+    void showConnected();
+    int destinationType() const;
+    void refreshParts();
+    void sourceChanged();
+    void destinationChanged();
+    void stepSource(int step);
+    void stepDestination(int step);
+    void showVoiceLine();
+    void showPerformanceLine();
+    void setStatusText(const QString& text);
+    QString statusText() const;
+
+    // Control exchange: true moves the fields into the controls, false reads the controls.
+    void exchange(bool toControls);
+    const MainDialogFields& fields() const { return fields_; }
+
+    // The transfer run (Execute).
+    void execute();
+    ProgressPopup* progressPopup() const { return progressPopup_.get(); }
+
+    QWidget* control(int id) const;
+    const QIcon& icon() const { return icon_; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    // Enter presses the focused button and nothing else; Esc does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Enter and Esc end nothing: only the close request ends the window.
+    void accept() override {}
+    void reject() override {}
+
+  private:
+    void connectHandlers();
+    void createStatusBar();
+    void handleNotice(unsigned message);
+    void runAbout();
+    // Asks for the source voice or destination performance when the request is well formed.
+    void requestVoice(int program);
+    void requestPerformance(int program);
+    bool voiceBankValid() const;
+    // Transfer run.
+    void transferTimedOut();
+    void closeProgressPopup();
+
+    SynthDevice& device_;
+    SavedSelections& saved_;
+    MainDialogOptions options_;
+    std::unique_ptr<WindowTimers> ownTimers_;
+    WindowTimers* timers_ = nullptr;
+    std::unique_ptr<CursorSource> ownCursors_;
+
+    BuiltDialog built_;
+    ColourEdit* sourceLine_ = nullptr;
+    ColourEdit* destinationLine_ = nullptr;
+    HandBitmapButton* executeButton_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QCheckBox* withNameBox_ = nullptr;
+    QComboBox* partList_ = nullptr;
+    QComboBox* typeList_ = nullptr;
+    QComboBox* sourceBankList_ = nullptr;
+    QComboBox* destinationBankList_ = nullptr;
+    MainDialogFields fields_;
+    QIcon icon_;
+    std::vector<SystemMenuEntry> systemMenu_;
+    std::unique_ptr<ProgressPopup> progressPopup_;
+    bool windowExists_ = false;
+    bool windowDestroyed_ = false;
+};
+
+// The program value of a letter and a number: letter * 16 + number.
+int programValue(int letter, int number);
+// A program value as the device takes it: a value outside 0..127 becomes 0xFF, which the
+// device's selections ignore, instead of wrapping round into some other valid program.
+unsigned char programByte(int program);
+
+}  // namespace tessaline

@@ -1,0 +1,66 @@
+// The transfer run: what one press of Execute does, and how the run ends.
+#include "platform/qt/WindowTimers.h"
+#include "res/ResourceIds.h"
+#include "synth/SynthDevice.h"
+#include "ui/MainDialog.h"
+#include "ui/ProgressPopup.h"
+#include "ui/TimerIds.h"
+
+namespace tessaline {
+
+namespace {
+
+const char* const kSongPrompt = "Please, select song number in your synth, now!";
+
+}  // namespace
+
+void MainDialog::execute() {
+    if (!device_.isConnected()) {
+        return;
+    }
+    const int type = destinationType();
+    if (type == 1 || type == 3) {
+        device_.setMode(type);
+    }
+    if (type == 3) {
+        device_.messageBoxes().show(kSongPrompt, device_.deviceName(), BoxIcon::None);
+    }
+    // A popup still shown from an earlier run would otherwise be orphaned for good.
+    progressPopup_ = std::make_unique<ProgressPopup>(QStringLiteral("Transmitting..."), this);
+    timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
+    exchange(false);
+    if (type == -1) {
+        return;
+    }
+    // A source the lists cannot show names no voice: copying it would put out-of-range bank
+    // and program bytes on the wire. The popup then ends in "Timeout" as for an unknown type.
+    const int program = programValue(fields_.VoiceLetter, fields_.VoiceNum);
+    if (!voiceBankValid() || programByte(program) > 127 || fields_.partIndex < 0) {
+        return;
+    }
+    device_.copyVoiceOfFamily(type, static_cast<unsigned char>(fields_.VoiceBank),
+                              programByte(program), static_cast<unsigned char>(fields_.partIndex),
+                              fields_.withSysFx, fields_.withInsFx, fields_.withName);
+    if (type == 1) {
+        device_.requestPerformanceDump();
+    } else {
+        device_.requestMixDump();
+    }
+}
+
+void MainDialog::transferTimedOut() {
+    if (!progressPopup_) {
+        return;
+    }
+    progressPopup_->setText(QStringLiteral("Timeout"));
+    // The wait below blocks the event loop, so the new text is painted now.
+    progressPopup_->repaint();
+    device_.clock().sleepMs(kTimeoutShownMs);
+    closeProgressPopup();
+}
+
+void MainDialog::closeProgressPopup() {
+    progressPopup_.reset();
+}
+
+}  // namespace tessaline
