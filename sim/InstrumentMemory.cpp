@@ -18,12 +18,12 @@ constexpr unsigned kVoiceCommon = 0x407000;
 BlockMap makeArea(ModelFamily family, DumpArea area, unsigned namedBlock, SimRandom& random,
                   NameMaker& names) {
     BlockMap blocks;
-    for (const BlockSpec& spec : areaBlocks(family, area)) {
-        std::vector<unsigned char> bytes(static_cast<std::size_t>(spec.size));
+    for (const BlockSpec& layoutBlock : areaBlocks(family, area)) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(layoutBlock.size));
         for (unsigned char& byte : bytes) {
             byte = random.sevenBit();
         }
-        if (spec.address == namedBlock) {
+        if (layoutBlock.address == namedBlock) {
             const int category = random.below(kCategoryCount);
             const std::string name = names.make(category);
             for (std::size_t i = 0; i < name.size(); ++i) {
@@ -31,7 +31,7 @@ BlockMap makeArea(ModelFamily family, DumpArea area, unsigned namedBlock, SimRan
             }
             bytes[kCategoryByte] = static_cast<unsigned char>(category);
         }
-        blocks.emplace(spec.address, std::move(bytes));
+        blocks.emplace(layoutBlock.address, std::move(bytes));
     }
     return blocks;
 }
@@ -60,8 +60,8 @@ InstrumentMemory::InstrumentMemory(ModelFamily family, std::uint64_t seed) : fam
             makeArea(family, DumpArea::Performance, kPerformanceCommon, random, names));
     }
     // Edit buffers start out holding PRE1:A01, USER:A01 and a song mix of their own.
-    for (const BlockSpec& spec : addressableBlocks(family)) {
-        edit_[spec.address].assign(static_cast<std::size_t>(spec.size), 0);
+    for (const BlockSpec& layoutBlock : addressableBlocks(family)) {
+        edit_[layoutBlock.address].assign(static_cast<std::size_t>(layoutBlock.size), 0);
     }
     copyInto(edit_, makeArea(family, DumpArea::SongMix, kSongMixCommon, random, names));
     loadVoice(0, 0);
@@ -105,8 +105,8 @@ bool InstrumentMemory::holds(unsigned address) const {
 std::vector<std::pair<unsigned, std::vector<unsigned char>>> InstrumentMemory::dumpBlocks(
     DumpArea area) const {
     std::vector<std::pair<unsigned, std::vector<unsigned char>>> blocks;
-    for (const BlockSpec& spec : areaBlocks(family_, area)) {
-        blocks.emplace_back(spec.address, edit_.at(spec.address));
+    for (const BlockSpec& layoutBlock : areaBlocks(family_, area)) {
+        blocks.emplace_back(layoutBlock.address, edit_.at(layoutBlock.address));
     }
     return blocks;
 }

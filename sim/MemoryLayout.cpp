@@ -61,8 +61,8 @@ std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area) {
 std::vector<BlockSpec> addressableBlocks(ModelFamily family) {
     std::vector<BlockSpec> blocks{{kModeParameterAddress, 1}};
     for (const AreaInfo& info : kAreas) {
-        for (const BlockSpec& spec : areaBlocks(family, info.area)) {
-            blocks.push_back(spec);
+        for (const BlockSpec& layoutBlock : areaBlocks(family, info.area)) {
+            blocks.push_back(layoutBlock);
         }
     }
     return blocks;

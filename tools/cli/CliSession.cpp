@@ -239,12 +239,12 @@ int CliSession::showPerformance(const ProgramSpec& performance) {
     return code;
 }
 
-int CliSession::copy(const CopySpec& spec) {
+int CliSession::copy(const CopySpec& request) {
     int code = connect();
     if (code != kExitOk) {
         return code;
     }
-    const bool toPerformance = spec.destination == Destination::Performance;
+    const bool toPerformance = request.destination == Destination::Performance;
     const FamilyLayout& layout = familyLayout(device_.family());
     if (toPerformance && !layout.offersPerformance) {
         complain("the " + device_.deviceName() + " has no performances; copy to the mix instead");
@@ -255,13 +255,13 @@ int CliSession::copy(const CopySpec& spec) {
         return kExitUsage;
     }
     int bank = 0;
-    if ((code = findBank(spec.voice.bank, bank)) != kExitOk) {
+    if ((code = findBank(request.voice.bank, bank)) != kExitOk) {
         return code;
     }
-    if (toPerformance && (code = fetchPerformance(spec.performance)) != kExitOk) {
+    if (toPerformance && (code = fetchPerformance(request.performance)) != kExitOk) {
         return code;
     }
-    if ((code = fetchVoice(bank, spec.voice, true)) != kExitOk) {
+    if ((code = fetchVoice(bank, request.voice, true)) != kExitOk) {
         return code;
     }
 
@@ -277,9 +277,9 @@ int CliSession::copy(const CopySpec& spec) {
     }
     notices_.drain();
     device_.copyVoiceOfFamily(mode, static_cast<unsigned char>(bank),
-                              static_cast<unsigned char>(spec.voice.program()),
-                              static_cast<unsigned char>(spec.part - 1), spec.sysFx ? 1 : 0,
-                              spec.insFx ? 1 : 0, spec.name ? 1 : 0);
+                              static_cast<unsigned char>(request.voice.program()),
+                              static_cast<unsigned char>(request.part - 1), request.sysFx ? 1 : 0,
+                              request.insFx ? 1 : 0, request.name ? 1 : 0);
     if (toPerformance) {
         device_.requestPerformanceDump();
     } else {
@@ -291,15 +291,15 @@ int CliSession::copy(const CopySpec& spec) {
         return kExitTimeout;
     }
 
-    say(device_.formatVoiceLine(bank, spec.voice.letter, spec.voice.number));
+    say(device_.formatVoiceLine(bank, request.voice.letter, request.voice.number));
     const std::string source =
-        spec.voice.bank + ":" + programText(spec.voice.letter, spec.voice.number);
+        request.voice.bank + ":" + programText(request.voice.letter, request.voice.number);
     if (toPerformance) {
-        say("Copied " + source + " into part " + std::to_string(spec.part) + " of performance " +
-            programText(spec.performance.letter, spec.performance.number));
-        say(device_.formatPerformanceLine(spec.performance.letter, spec.performance.number));
+        say("Copied " + source + " into part " + std::to_string(request.part) + " of performance " +
+            programText(request.performance.letter, request.performance.number));
+        say(device_.formatPerformanceLine(request.performance.letter, request.performance.number));
     } else {
-        say("Copied " + source + " into part " + std::to_string(spec.part) + " of the song mix");
+        say("Copied " + source + " into part " + std::to_string(request.part) + " of the song mix");
     }
     return kExitOk;
 }

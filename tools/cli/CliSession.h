@@ -44,7 +44,7 @@ class CliSession {
     int identify();
     int showVoice(const VoiceSpec& voice);
     int showPerformance(const ProgramSpec& performance);
-    int copy(const CopySpec& spec);
+    int copy(const CopySpec& request);
 
     // Each returns an exit code, kExitOk when it went well.
     int connect();
