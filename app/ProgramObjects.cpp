@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "app/Application.h"
-#include "app/ProgramMidiService.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtPoster.h"
 #include "platform/qt/QtProfile.h"
+#include "platform/rtmidi/ProgramMidiService.h"
 #include "synth/SynthDevice.h"
 
 namespace tessaline {
@@ -22,7 +22,7 @@ QtPoster gPoster;
 QtMessageBoxes gBoxes;
 QtProfile gProfile;
 SystemClock gClock;
-std::unique_ptr<MidiService> gMidi = makeProgramMidiService();
+std::unique_ptr<MidiService> gMidi = makeProgramMidiService(true);
 
 Application gApplication(ApplicationParts{
     gProfile, []() -> SynthDevice& { return theDevice(); }, &gPoster, {}, nullptr, {}});

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "sim/VirtualMidiService.h"
+#include "platform/rtmidi/ProgramMidiService.h"
 
 #ifdef TESSALINE_CLI_HAS_QT
 #include "platform/qt/QtProfile.h"
@@ -11,10 +11,11 @@
 namespace tessaline::cli {
 
 std::unique_ptr<MidiService> makeCliMidiService() {
-    // The virtual instruments run at cable speed, as the window's do; tests switch it off.
+    // The window's device list; its virtual instruments run at cable speed unless a test says
+    // otherwise.
     const char* noPacing = std::getenv("TESSALINE_NO_PACING");
     const bool pace = noPacing == nullptr || std::string(noPacing) != "1";
-    return std::make_unique<VirtualMidiService>(pace);
+    return makeProgramMidiService(pace);
 }
 
 std::unique_ptr<Profile> makeUserProfile() {

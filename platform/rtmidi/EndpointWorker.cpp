@@ -1,0 +1,101 @@
+#include "platform/rtmidi/EndpointWorker.h"
+
+#include <chrono>
+#include <utility>
+
+namespace tessaline {
+
+std::shared_ptr<EndpointWorker> EndpointWorker::start(std::function<void()> onWake) {
+    std::shared_ptr<EndpointWorker> worker(new EndpointWorker(std::move(onWake)));
+    // The thread owns the worker too, so that a thread left behind never outlives it.
+    worker->thread_ = std::thread([self = worker] { self->loop(); });
+    return worker;
+}
+
+EndpointWorker::EndpointWorker(std::function<void()> onWake) : onWake_(std::move(onWake)) {}
+
+EndpointWorker::~EndpointWorker() {
+    // Only reached when the thread's own reference is gone, i.e. on the thread itself at its
+    // end (when it was detached) or after stop() joined it.
+    if (thread_.joinable()) {
+        thread_.detach();
+    }
+}
+
+bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
+    std::unique_lock guard(mutex_);
+    if (stopping_ || stuck_.load()) {
+        return false;
+    }
+    jobs_.push_back(std::move(job));
+    const std::uint64_t ticket = ++queued_;
+    guard.unlock();
+    signal_.release();
+    guard.lock();
+    if (changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                          [&] { return finished_ >= ticket; })) {
+        return true;
+    }
+    stuck_.store(true);
+    return false;
+}
+
+bool EndpointWorker::stop(int timeoutMs) {
+    {
+        std::unique_lock guard(mutex_);
+        if (!thread_.joinable()) {
+            return ended_;
+        }
+        stopping_ = true;
+        guard.unlock();
+        signal_.release();
+        guard.lock();
+        if (!changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                               [&] { return ended_; })) {
+            stuck_.store(true);
+            thread_.detach();
+            return false;
+        }
+    }
+    if (std::this_thread::get_id() == thread_.get_id()) {
+        thread_.detach();
+    } else {
+        thread_.join();
+    }
+    onWake_ = nullptr;
+    return true;
+}
+
+void EndpointWorker::loop() {
+    for (;;) {
+        signal_.acquire();
+        std::unique_lock guard(mutex_);
+        while (!jobs_.empty()) {
+            std::function<void()> job = std::move(jobs_.front());
+            jobs_.pop_front();
+            guard.unlock();
+            job();
+            job = nullptr;
+            guard.lock();
+            ++finished_;
+            changed_.notify_all();
+        }
+        if (stopping_) {
+            ended_ = true;
+            changed_.notify_all();
+            guard.unlock();
+            break;
+        }
+        guard.unlock();
+        if (onWake_) {
+            onWake_();
+        }
+    }
+    // A thread left behind drops what its wake handler holds itself; a joined one leaves that
+    // to stop(), which runs after the join.
+    if (stuck_.load()) {
+        onWake_ = nullptr;
+    }
+}
+
+}  // namespace tessaline

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+
+namespace tessaline {
+
+// One thread that makes the calls into a MIDI library for one open port, so that a call that
+// never returns (a library spinning on a buffer that a vanished server no longer empties, a
+// close that waits for it) costs the caller a time-out instead of the program. A worker whose
+// call got stuck is left behind: it keeps itself and whatever its jobs hold alive until the
+// call returns, if ever.
+//
+// wake() may be called from any thread, also a real-time one: it does not block or allocate.
+// Each wake makes the thread run the wake handler once (the input pump).
+class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
+  public:
+    static std::shared_ptr<EndpointWorker> start(std::function<void()> onWake = {});
+    ~EndpointWorker();
+    EndpointWorker(const EndpointWorker&) = delete;
+    EndpointWorker& operator=(const EndpointWorker&) = delete;
+
+    // Runs job on the worker thread. True when it finished within timeoutMs; false when it did
+    // not (it may still run later) or the worker is already stopped or stuck.
+    bool run(std::function<void()> job, int timeoutMs);
+    void wake() noexcept { signal_.release(); }
+    // Ends the thread after the job in hand, waiting at most timeoutMs; a thread still busy
+    // then is detached and ends on its own. True when the thread has ended.
+    bool stop(int timeoutMs);
+    // True once a job has overrun its time-out.
+    bool stuck() const { return stuck_.load(); }
+
+  private:
+    explicit EndpointWorker(std::function<void()> onWake);
+    void loop();
+
+    std::function<void()> onWake_;
+    std::counting_semaphore<> signal_{0};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> jobs_;
+    std::uint64_t queued_ = 0;    // jobs handed in
+    std::uint64_t finished_ = 0;  // jobs done
+    bool stopping_ = false;
+    bool ended_ = false;
+    std::atomic<bool> stuck_{false};
+    std::thread thread_;
+};
+
+}  // namespace tessaline

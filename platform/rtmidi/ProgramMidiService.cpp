@@ -1,0 +1,14 @@
+#include "platform/rtmidi/ProgramMidiService.h"
+
+#include "platform/ChainedMidiService.h"
+#include "platform/rtmidi/RtMidiBackends.h"
+#include "sim/VirtualMidiService.h"
+
+namespace tessaline {
+
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace) {
+    return std::make_unique<ChainedMidiService>(makeRtMidiService(),
+                                                std::make_unique<VirtualMidiService>(pace));
+}
+
+}  // namespace tessaline

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/MidiService.h"
+
+namespace tessaline {
+
+// The program's MIDI devices: the real ones of this machine first (every MIDI system that
+// starts, see RtMidiBackends.h), then the virtual instruments, one per family. With pace, the
+// virtual instruments take the time of a 31250-baud cable.
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace);
+
+}  // namespace tessaline

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/MidiService.h"
+#include "platform/rtmidi/MidiBackend.h"
+
+namespace tessaline {
+
+struct RtMidiServiceOptions {
+    int openTimeoutMs = 5000;
+    int sendTimeoutMs = 2000;
+    int closeTimeoutMs = 3000;
+    std::size_t inputQueueBytes = 1u << 16;  // raw input waiting for the pump, per input
+};
+
+// Starts one backend; may throw or return null when its MIDI system is not there.
+using BackendStarter = std::function<std::shared_ptr<MidiBackend>()>;
+
+// The MIDI service over the backends that started, in their order: the devices of each come
+// after those of the ones before it, device number = index in that list.
+//
+// Input: the backend's thread only copies the bytes into a preallocated queue and wakes the
+// input's own worker, which joins them into System Exclusive messages and hands each to the
+// buffer delivery of the port (platform/InputDelivery.h), whose thread calls the callback.
+// Output: every call into a backend runs on the port's worker under a time-out, so that a
+// backend that hangs (a server that went away) costs a result code, not the program.
+class RtMidiService final : public MidiService {
+  public:
+    explicit RtMidiService(const std::vector<BackendStarter>& starters,
+                           RtMidiServiceOptions options = {});
+    ~RtMidiService() override;
+    RtMidiService(const RtMidiService&) = delete;
+    RtMidiService& operator=(const RtMidiService&) = delete;
+
+    // Names of the MIDI systems that started, in list order.
+    std::vector<std::string> apiNames() const;
+
+    unsigned inGetNumDevs() override;
+    MidiResult inGetDevName(unsigned device, std::string& name) override;
+    MidiResult inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
+                      std::uintptr_t instance) override;
+    MidiResult inPrepareHeader(MidiInHandle handle, MidiHeader* header) override;
+    MidiResult inAddBuffer(MidiInHandle handle, MidiHeader* header) override;
+    MidiResult inStart(MidiInHandle handle) override;
+    MidiResult inStop(MidiInHandle handle) override;
+    MidiResult inReset(MidiInHandle handle) override;
+    MidiResult inUnprepareHeader(MidiInHandle handle, MidiHeader* header) override;
+    MidiResult inClose(MidiInHandle handle) override;
+
+    unsigned outGetNumDevs() override;
+    MidiResult outGetDevName(unsigned device, std::string& name) override;
+    MidiResult outOpen(MidiOutHandle* handle, int device) override;
+    MidiResult outShortMsg(MidiOutHandle handle, std::uint32_t message) override;
+    MidiResult outPrepareHeader(MidiOutHandle handle, MidiHeader* header) override;
+    MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override;
+    MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
+    MidiResult outClose(MidiOutHandle handle) override;
+
+    class InputPort;
+    class OutputPort;
+
+  private:
+    struct Device {
+        std::shared_ptr<MidiBackend> backend;
+        std::string name;
+    };
+
+    std::vector<Device> listDevices(bool inputs);
+    bool findDevice(bool inputs, int device, Device& found);
+    std::shared_ptr<InputPort> findInput(MidiInHandle handle);
+    std::shared_ptr<OutputPort> findOutput(MidiOutHandle handle);
+    MidiResult closeInput(const std::shared_ptr<InputPort>& port);
+    MidiResult closeOutput(const std::shared_ptr<OutputPort>& port);
+    MidiResult send(const std::shared_ptr<OutputPort>& port, std::vector<unsigned char> bytes);
+
+    RtMidiServiceOptions options_;
+    std::vector<std::shared_ptr<MidiBackend>> backends_;
+    mutable std::mutex mutex_;
+    std::vector<Device> inputList_;
+    std::vector<Device> outputList_;
+    std::uintptr_t nextHandle_ = 1;
+    std::map<std::uintptr_t, std::shared_ptr<InputPort>> inputs_;
+    std::map<std::uintptr_t, std::shared_ptr<OutputPort>> outputs_;
+};
+
+// The number of bytes of a short message by its status byte; 0 when it cannot be sent as one.
+std::size_t shortMessageLength(unsigned char status);
+
+}  // namespace tessaline

@@ -1,0 +1,11 @@
+#include "platform/rtmidi/ProgramMidiService.h"
+#include "sim/VirtualMidiService.h"
+
+namespace tessaline {
+
+// A build without RtMidi offers the virtual instruments only.
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace) {
+    return std::make_unique<VirtualMidiService>(pace);
+}
+
+}  // namespace tessaline

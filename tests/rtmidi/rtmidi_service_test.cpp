@@ -1,0 +1,294 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/rtmidi/RtMidiService.h"
+#include "tests/rtmidi/FakeBackend.h"
+
+namespace tessaline::test {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Clock = std::chrono::steady_clock;
+
+// The receiving side as the port runs it: one buffer, requeued from the callback after each
+// delivery that carried bytes.
+class Receiver {
+  public:
+    Receiver(MidiService& service, unsigned bufferLength)
+        : service_(service), storage_(bufferLength) {
+        header_.data = storage_.data();
+        header_.bufferLength = bufferLength;
+    }
+
+    MidiResult open(int device) {
+        MidiResult result = service_.inOpen(&handle_, device, &Receiver::callback,
+                                            reinterpret_cast<std::uintptr_t>(this));
+        if (result != midiresult::Ok) {
+            return result;
+        }
+        if ((result = service_.inPrepareHeader(handle_, &header_)) != midiresult::Ok ||
+            (result = service_.inAddBuffer(handle_, &header_)) != midiresult::Ok) {
+            return result;
+        }
+        return service_.inStart(handle_);
+    }
+
+    MidiResult close() {
+        service_.inReset(handle_);
+        service_.inUnprepareHeader(handle_, &header_);
+        return service_.inClose(handle_);
+    }
+
+    bool waitFor(std::size_t count) {
+        std::unique_lock guard(mutex_);
+        return changed_.wait_for(guard, std::chrono::seconds(5),
+                                 [&] { return deliveries_.size() >= count; });
+    }
+
+    std::vector<Bytes> deliveries() {
+        std::lock_guard guard(mutex_);
+        return deliveries_;
+    }
+
+    MidiInHandle handle() const { return handle_; }
+
+  private:
+    static void callback(MidiInHandle handle, unsigned message, std::uintptr_t instance,
+                         std::uintptr_t param1, std::uintptr_t) {
+        auto* self = reinterpret_cast<Receiver*>(instance);
+        auto* header = reinterpret_cast<MidiHeader*>(param1);
+        if (message != MIM_LONGDATA || header->bytesRecorded == 0) {
+            return;
+        }
+        {
+            std::lock_guard guard(self->mutex_);
+            self->deliveries_.emplace_back(header->data, header->data + header->bytesRecorded);
+            self->changed_.notify_all();
+        }
+        self->service_.inPrepareHeader(handle, header);
+        self->service_.inAddBuffer(handle, header);
+    }
+
+    MidiService& service_;
+    std::vector<unsigned char> storage_;
+    MidiHeader header_;
+    MidiInHandle handle_ = MidiInHandle::None;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Bytes> deliveries_;
+};
+
+BackendStarter starterFor(std::shared_ptr<FakeBackend> backend) {
+    return [backend]() -> std::shared_ptr<MidiBackend> { return backend; };
+}
+
+RtMidiServiceOptions quickOptions() {
+    RtMidiServiceOptions options;
+    options.sendTimeoutMs = 100;  // only the test of a hanging send ever reaches it
+    return options;
+}
+
+std::vector<std::string> outputNames(MidiService& service) {
+    std::vector<std::string> names;
+    for (unsigned i = 0, n = service.outGetNumDevs(); i < n; ++i) {
+        std::string name;
+        EXPECT_EQ(service.outGetDevName(i, name), midiresult::Ok);
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST(RtMidiService, SystemsThatCannotStartContributeNothing) {
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{"A in"},
+                                              std::vector<std::string>{"A out 1", "A out 2"});
+    auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{"J in"},
+                                              std::vector<std::string>{"J out"});
+    RtMidiService service(
+        {[]() -> std::shared_ptr<MidiBackend> { throw std::runtime_error("no sequencer"); },
+         starterFor(alsa), []() -> std::shared_ptr<MidiBackend> { return nullptr; },
+         BackendStarter{}, starterFor(jack)});
+    EXPECT_EQ(service.apiNames(), (std::vector<std::string>{"alsa", "jack"}));
+    EXPECT_EQ(outputNames(service), (std::vector<std::string>{"A out 1", "A out 2", "J out"}));
+    EXPECT_EQ(service.inGetNumDevs(), 2u);
+    std::string name;
+    ASSERT_EQ(service.inGetDevName(1, name), midiresult::Ok);
+    EXPECT_EQ(name, "J in");
+
+    // Number 2 is the third output: the first of the second system.
+    MidiOutHandle out = MidiOutHandle::None;
+    ASSERT_EQ(service.outOpen(&out, 2), midiresult::Ok);
+    EXPECT_EQ(jack->openedOutputs, (std::vector<std::string>{"J out"}));
+    EXPECT_TRUE(alsa->openedOutputs.empty());
+    EXPECT_EQ(service.outClose(out), midiresult::Ok);
+}
+
+TEST(RtMidiService, NumbersOutsideTheListAreRefusedByUs) {
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{"A in"},
+                                              std::vector<std::string>{"A out"});
+    RtMidiService service({starterFor(alsa)}, quickOptions());
+    std::string name = "kept";
+    EXPECT_EQ(service.inGetDevName(1, name), midiresult::BadDeviceId);
+    EXPECT_EQ(service.outGetDevName(0x80000000u, name), midiresult::BadDeviceId);
+    EXPECT_EQ(name, "kept");
+    MidiOutHandle out = static_cast<MidiOutHandle>(5);
+    EXPECT_EQ(service.outOpen(&out, 1), midiresult::BadDeviceId);
+    EXPECT_EQ(out, MidiOutHandle::None);
+    EXPECT_EQ(service.outOpen(&out, -1), midiresult::BadDeviceId);
+    Receiver receiver(service, 64);
+    EXPECT_EQ(receiver.open(1), midiresult::BadDeviceId);
+    EXPECT_TRUE(alsa->openedOutputs.empty());
+    EXPECT_TRUE(alsa->openedInputs.empty());
+
+    // A device that left between the count and the open, and a backend's own refusal.
+    EXPECT_EQ(service.inGetNumDevs(), 1u);
+    alsa->setInputs({});
+    EXPECT_EQ(receiver.open(0), midiresult::DeviceGone);
+    alsa->openResult = midiresult::Allocated;
+    EXPECT_EQ(service.outOpen(&out, 0), midiresult::Allocated);
+    EXPECT_EQ(service.outShortMsg(static_cast<MidiOutHandle>(1), 0x05C0),
+              midiresult::InvalidHandle);
+}
+
+TEST(RtMidiService, JoinsSysExSplitAcrossCallbacksAndDropsTheClockInside) {
+    auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{"J in"},
+                                              std::vector<std::string>{});
+    RtMidiService service({starterFor(jack)}, quickOptions());
+    Receiver receiver(service, 2048);
+    ASSERT_EQ(receiver.open(0), midiresult::Ok);
+    // One identity reply over two periods, a timing clock between them, and a note that the
+    // port has no use for.
+    jack->feed({0x90, 0x3C, 0x40});
+    jack->feed({0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41});
+    jack->feed({0xF8});
+    jack->feed({0x35, 0x06, 0xF8, 0x00, 0x00, 0x00, 0x01, 0xF7});
+    ASSERT_TRUE(receiver.waitFor(1));
+    EXPECT_EQ(receiver.deliveries(),
+              (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, 0x35, 0x06, 0x00,
+                                   0x00, 0x00, 0x01, 0xF7}}));
+    EXPECT_EQ(receiver.close(), midiresult::Ok);
+    EXPECT_EQ(jack->inputsClosed.load(), 1);
+}
+
+TEST(RtMidiService, DeliversAMessageLongerThanTheBufferInBufferSizedPieces) {
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{"A in"},
+                                              std::vector<std::string>{});
+    RtMidiService service({starterFor(alsa)}, quickOptions());
+    Receiver receiver(service, 2048);
+    ASSERT_EQ(receiver.open(0), midiresult::Ok);
+    Bytes dump(5000);
+    for (std::size_t i = 0; i < dump.size(); ++i) {
+        dump[i] = static_cast<unsigned char>(i % 0x70);
+    }
+    dump.front() = 0xF0;
+    dump.back() = 0xF7;
+    // As RtMidi hands it over on ALSA: in pieces of its own size.
+    for (std::size_t at = 0; at < dump.size(); at += 1000) {
+        alsa->feed(Bytes(dump.begin() + static_cast<long>(at),
+                         dump.begin() + static_cast<long>(std::min(at + 1000, dump.size()))));
+    }
+    ASSERT_TRUE(receiver.waitFor(3));
+    const std::vector<Bytes> pieces = receiver.deliveries();
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].size(), 2048u);
+    EXPECT_EQ(pieces[1].size(), 2048u);
+    EXPECT_EQ(pieces[2].size(), 904u);
+    Bytes joined;
+    for (const Bytes& piece : pieces) {
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    EXPECT_EQ(joined, dump);
+    EXPECT_EQ(receiver.close(), midiresult::Ok);
+}
+
+TEST(RtMidiService, SendsShortAndLongMessagesAndPassesFailuresOn) {
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{},
+                                              std::vector<std::string>{"A out"});
+    RtMidiService service({starterFor(alsa)}, quickOptions());
+    MidiOutHandle out = MidiOutHandle::None;
+    ASSERT_EQ(service.outOpen(&out, 0), midiresult::Ok);
+    EXPECT_EQ(service.outShortMsg(out, 0x05C0), midiresult::Ok);
+    EXPECT_EQ(service.outShortMsg(out, 0x3F00B0), midiresult::Ok);
+    EXPECT_EQ(service.outShortMsg(out, 0x0040), midiresult::InvalidParam);  // no status byte
+    EXPECT_EQ(service.outShortMsg(out, 0x00F0), midiresult::InvalidParam);  // not a short one
+
+    Bytes sysEx{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x0A, 0x00, 0x01, 0x01, 0xF7};
+    MidiHeader header;
+    header.data = sysEx.data();
+    header.bufferLength = static_cast<unsigned>(sysEx.size());
+    EXPECT_EQ(service.outLongMsg(out, &header), midiresult::Unprepared);
+    ASSERT_EQ(service.outPrepareHeader(out, &header), midiresult::Ok);
+    ASSERT_EQ(service.outLongMsg(out, &header), midiresult::Ok);
+    EXPECT_NE(header.flags & MHDR_DONE, 0u);
+    EXPECT_EQ(alsa->sent(), (std::vector<Bytes>{{0xC0, 0x05}, {0xB0, 0x00, 0x3F}, sysEx}));
+
+    alsa->sendResult = midiresult::DeviceGone;
+    EXPECT_EQ(service.outLongMsg(out, &header), midiresult::DeviceGone);
+    EXPECT_EQ(service.outUnprepareHeader(out, &header), midiresult::Ok);
+    EXPECT_EQ(service.outClose(out), midiresult::Ok);
+    EXPECT_EQ(alsa->outputsClosed.load(), 1);
+    EXPECT_EQ(service.outClose(out), midiresult::InvalidHandle);
+}
+
+TEST(RtMidiService, ASendThatHangsCostsATimeOutAndTheDeviceIsGoneFromThenOn) {
+    auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{},
+                                              std::vector<std::string>{"J out"});
+    {
+        RtMidiService service({starterFor(jack)}, quickOptions());
+        MidiOutHandle out = MidiOutHandle::None;
+        ASSERT_EQ(service.outOpen(&out, 0), midiresult::Ok);
+        jack->hangSends();
+        const auto start = Clock::now();
+        EXPECT_EQ(service.outShortMsg(out, 0x05C0), midiresult::DeviceGone);
+        EXPECT_EQ(service.outShortMsg(out, 0x06C0), midiresult::DeviceGone);
+        EXPECT_EQ(service.outClose(out), midiresult::DeviceGone);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+        // A second port of the same system is not held up by the stuck one.
+        jack->releaseHang();
+        ASSERT_EQ(service.outOpen(&out, 0), midiresult::Ok);
+        EXPECT_EQ(service.outShortMsg(out, 0x07C0), midiresult::Ok);
+    }
+    // The stuck call returned when released; the port it held went with it.
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (jack->outputsClosed.load() < 2 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(jack->outputsClosed.load(), 2);
+    EXPECT_THAT(jack->sent(),
+                ::testing::UnorderedElementsAre(Bytes{0xC0, 0x05}, Bytes{0xC0, 0x07}));
+}
+
+TEST(RtMidiService, ClosesCleanlyWhileInputKeepsArriving) {
+    auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{"J in"},
+                                              std::vector<std::string>{});
+    // A short System Exclusive message with a clock inside, sent as fast as it can be.
+    jack->streamWhileOpen = {0xF0, 0x7E, 0x7F, 0xF8, 0x06, 0x01, 0xF7};
+    auto service = std::make_unique<RtMidiService>(std::vector<BackendStarter>{starterFor(jack)},
+                                                   quickOptions());
+    for (int round = 0; round < 20; ++round) {
+        Receiver receiver(*service, 2048);
+        ASSERT_EQ(receiver.open(0), midiresult::Ok);
+        ASSERT_TRUE(receiver.waitFor(1));
+        ASSERT_EQ(receiver.close(), midiresult::Ok);
+        EXPECT_EQ(receiver.deliveries().front(), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
+    }
+    EXPECT_EQ(jack->inputsClosed.load(), 20);
+
+    // Left open, the service closes it itself.
+    Receiver receiver(*service, 2048);
+    ASSERT_EQ(receiver.open(0), midiresult::Ok);
+    ASSERT_TRUE(receiver.waitFor(1));
+    service.reset();
+    EXPECT_EQ(jack->inputsClosed.load(), 21);
+}
+
+}  // namespace
+}  // namespace tessaline::test

@@ -1,0 +1,197 @@
+// tessaline-virtual-instrument: a virtual instrument of the family on real MIDI ports, so that
+// Tessaline, or any other MIDI program, can be tried on a machine without an instrument.
+
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/rtmidi/VirtualPorts.h"
+#include "sim/VirtualInstrument.h"
+#include "synth/ModelFamily.h"
+#include "tools/virtual-instrument/ControlCommand.h"
+
+namespace {
+
+volatile sig_atomic_t stopRequested = 0;
+
+void onSignal(int) {
+    stopRequested = 1;
+}
+
+struct Options {
+    std::string model = "Motif ES7";
+    std::string api;
+    std::string clientName;
+    bool pace = false;
+    std::uint64_t seed = 1;
+};
+
+void printUsage(std::FILE* to) {
+    std::fprintf(to,
+                 "usage: tessaline-virtual-instrument --api alsa|jack [--model NAME] [--pace]\n"
+                 "                                    [--name CLIENT] [--seed N]\n"
+                 "  --model NAME   the instrument (default \"Motif ES7\"), one of:\n");
+    for (const tessaline::ModelInfo& model : tessaline::modelTable()) {
+        std::fprintf(to, "                   %s\n", model.displayName);
+    }
+    std::fprintf(
+        to,
+        "  --api          the MIDI system to make the ports on\n"
+        "  --pace         take the time of a 31250-baud cable for every reply\n"
+        "  --name CLIENT  the client name other programs see (default \"NAME (virtual)\")\n"
+        "  --seed N       seed of the instrument's memory contents (default 1)\n"
+        "Runs until interrupted or until standard input ends. Commands on standard\n"
+        "input: print HHMMLL COUNT, mode, ignored, quit.\n");
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (arg == "--model") {
+            if (!value(options.model)) {
+                return false;
+            }
+        } else if (arg == "--api") {
+            if (!value(options.api)) {
+                return false;
+            }
+        } else if (arg == "--name") {
+            if (!value(options.clientName)) {
+                return false;
+            }
+        } else if (arg == "--seed") {
+            std::string text;
+            if (!value(text)) {
+                return false;
+            }
+            char* end = nullptr;
+            options.seed = std::strtoull(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0') {
+                return false;
+            }
+        } else if (arg == "--pace") {
+            options.pace = true;
+        } else {
+            return false;
+        }
+    }
+    return options.api == "alsa" || options.api == "jack";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        printUsage(stdout);
+        return 0;
+    }
+    if (!parse(argc, argv, options)) {
+        printUsage(stderr);
+        return 1;
+    }
+    std::unique_ptr<tessaline::VirtualInstrument> instrument =
+        tessaline::VirtualInstrument::create(options.model, options.seed);
+    if (!instrument) {
+        std::fprintf(stderr, "tessaline-virtual-instrument: unknown model \"%s\"\n",
+                     options.model.c_str());
+        printUsage(stderr);
+        return 1;
+    }
+    instrument->setWirePacing(options.pace);
+    if (options.clientName.empty()) {
+        options.clientName = options.model + " (virtual)";
+    }
+
+    struct sigaction action = {};
+    action.sa_handler = &onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::atomic<tessaline::VirtualPorts*> portsForReplies{nullptr};
+    instrument->setReplySink([&portsForReplies](const std::vector<unsigned char>& reply) {
+        if (tessaline::VirtualPorts* ports = portsForReplies.load()) {
+            ports->send(reply.data(), reply.size());
+        }
+    });
+    std::unique_ptr<tessaline::VirtualPorts> ports;
+    try {
+        tessaline::VirtualInstrument* target = instrument.get();
+        ports = std::make_unique<tessaline::VirtualPorts>(
+            options.api, options.clientName,
+            [target](const std::vector<unsigned char>& message) { target->receive(message); });
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tessaline-virtual-instrument: %s\n", error.what());
+        return 2;
+    }
+    portsForReplies.store(ports.get());
+    std::printf("ready %s: in \"%s\", out \"%s\"\n", options.model.c_str(),
+                ports->inputName().c_str(), ports->outputName().c_str());
+    std::fflush(stdout);
+
+    int status = 0;
+    std::string pending;
+    bool inputOpen = true;
+    while (!stopRequested && inputOpen) {
+        if (!ports->alive()) {
+            std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
+            status = 3;
+            break;
+        }
+        pollfd in = {STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&in, 1, 100);
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        char buffer[512];
+        const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            inputOpen = false;
+            break;
+        }
+        pending.append(buffer, static_cast<std::size_t>(got));
+        if (pending.size() > 4096 && pending.find('\n') == std::string::npos) {
+            pending.clear();  // no command is that long
+        }
+        std::size_t newline;
+        while ((newline = pending.find('\n')) != std::string::npos) {
+            const std::string line = pending.substr(0, newline);
+            pending.erase(0, newline + 1);
+            const tessaline::tools::ControlReply reply =
+                tessaline::tools::runControlCommand(line, *instrument);
+            std::printf("%s\n", reply.text.c_str());
+            std::fflush(stdout);
+            if (reply.quit) {
+                inputOpen = false;
+                break;
+            }
+        }
+    }
+    portsForReplies.store(nullptr);
+    ports.reset();
+    return status;
+}
