@@ -17,13 +17,39 @@ bool toInt(const char* text, int low, int high, int& value) {
     return true;
 }
 
+struct DialogName {
+    const char* name;
+    const char* fileStem;
+    DialogKind kind;
+};
+
+constexpr DialogName kDialogNames[] = {
+    {"main", "window", DialogKind::Main},
+    {"setup", "setup", DialogKind::Setup},
+    {"about", "about", DialogKind::About},
+    {"popup", "popup", DialogKind::Popup},
+};
+
+const DialogName* findDialog(const char* name) {
+    for (const DialogName& entry : kDialogNames) {
+        if (std::strcmp(entry.name, name) == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 const char* usageText() {
     return "usage: tessaline-screenshot [--device 0..3] [--timeout-ms N] [--out FILE.png]\n"
+           "                            [--dialog main|setup|about|popup]\n"
            "Shows the main window on the offscreen platform with a virtual instrument\n"
            "(0 Motif ES7, 1 Motif 7, 2 Motif Rack, 3 S90), waits until both display lines\n"
-           "are filled and saves the window as a PNG (default tessaline-window.png).\n";
+           "are filled and saves the window as a PNG (default tessaline-window.png).\n"
+           "--dialog saves instead a window it opens over it: the MIDI setup dialog for the\n"
+           "identified instrument, the About box or the transfer popup (default\n"
+           "tessaline-setup.png, tessaline-about.png, tessaline-popup.png).\n";
 }
 
 std::string parseOptions(int argc, char** argv, ScreenshotOptions& options) {
@@ -34,6 +60,13 @@ std::string parseOptions(int argc, char** argv, ScreenshotOptions& options) {
             options.help = true;
         } else if (std::strcmp(arg, "--out") == 0 && value != nullptr) {
             options.output = value;
+            ++i;
+        } else if (std::strcmp(arg, "--dialog") == 0 && value != nullptr) {
+            const DialogName* entry = findDialog(value);
+            if (entry == nullptr) {
+                return std::string("--dialog takes main, setup, about or popup, not ") + value;
+            }
+            options.dialog = entry->kind;
             ++i;
         } else if (std::strcmp(arg, "--device") == 0 && value != nullptr) {
             if (!toInt(value, 0, 3, options.device)) {
@@ -47,6 +80,13 @@ std::string parseOptions(int argc, char** argv, ScreenshotOptions& options) {
             ++i;
         } else {
             return std::string("unknown or incomplete option: ") + arg;
+        }
+    }
+    if (options.output.empty()) {
+        for (const DialogName& entry : kDialogNames) {
+            if (entry.kind == options.dialog) {
+                options.output = std::string("tessaline-") + entry.fileStem + ".png";
+            }
         }
     }
     return {};

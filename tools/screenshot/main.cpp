@@ -1,4 +1,5 @@
-// Shows the main window as a user would see it, without a display, and saves it as a PNG.
+// Shows the main window as a user would see it, without a display, and saves it, or a window it
+// opens, as a PNG.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include "platform/qt/QtPoster.h"
 #include "res/ResourceIds.h"
 #include "synth/SynthDevice.h"
+#include "tools/screenshot/DialogShots.h"
 #include "tools/screenshot/InMemoryProfile.h"
 #include "tools/screenshot/ScreenshotOptions.h"
 #include "tools/screenshot/VirtualService.h"
@@ -33,6 +35,22 @@ bool linesFilled(const MainDialog& window) {
 void printBox(const QString& text, const QString& caption, BoxIcon) {
     std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(),
                  text.toLocal8Bit().constData());
+}
+
+// The picture the options ask for, once the instrument has been identified.
+screenshot::DialogShot shoot(screenshot::DialogKind kind, MainDialog& window, SynthDevice& device,
+                             MessageBoxes& boxes) {
+    switch (kind) {
+        case screenshot::DialogKind::Setup:
+            return screenshot::shootSetupDialog(device, &window);
+        case screenshot::DialogKind::About:
+            return screenshot::shootAboutDialog(boxes, &window);
+        case screenshot::DialogKind::Popup:
+            return screenshot::shootProgressPopup(&window);
+        case screenshot::DialogKind::Main:
+            break;
+    }
+    return {window.grab(), window.statusText()};
 }
 
 }  // namespace
@@ -79,12 +97,13 @@ int main(int argc, char** argv) {
                          options.timeoutMs);
             status = 2;
         }
-        if (!window.grab().save(QString::fromStdString(options.output), "PNG")) {
+        const screenshot::DialogShot shot = shoot(options.dialog, window, device, boxes);
+        if (!shot.picture.save(QString::fromStdString(options.output), "PNG")) {
             std::fprintf(stderr, "Cannot write %s\n", options.output.c_str());
             status = 1;
         } else {
             std::printf("%s: %s\n", options.output.c_str(),
-                        window.statusText().toLocal8Bit().constData());
+                        shot.description.toLocal8Bit().constData());
         }
         poster.setMainWindow(nullptr);
         window.destroyWindow();
