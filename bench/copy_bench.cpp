@@ -12,7 +12,9 @@
 #include <ctime>
 
 #include "bench/DiscardingMidiService.h"
+#include "bench/NullServices.h"
 #include "midi/Notices.h"
+#include "platform/ForwardingMidiService.h"
 #include "platform/NoticeQueue.h"
 #include "sim/VirtualMidiService.h"
 #include "synth/SynthDevice.h"
@@ -21,28 +23,6 @@ namespace tessaline::bench {
 namespace {
 
 constexpr double kWireBytesPerSecond = 3125.0;
-
-class NullProfile final : public Profile {
-  public:
-    int readInt(const std::string&, const std::string&, int value) override { return value; }
-    void writeInt(const std::string&, const std::string&, int) override {}
-};
-
-class NullBoxes final : public MessageBoxes {
-  public:
-    void show(const std::string&, const std::string&, BoxIcon) override {}
-    void showLater(const std::string&, const std::string&, BoxIcon) override {}
-};
-
-class NullPoster final : public NoticePoster {
-  public:
-    void post(unsigned, std::uintptr_t, std::intptr_t, WindowTarget) override {}
-};
-
-class NullClock final : public Clock {
-  public:
-    void sleepMs(int) override {}
-};
 
 // Arguments of the longest copy: PRE1 A01 into part 3 of a performance, every option on.
 constexpr unsigned char kBank = 0;
@@ -101,55 +81,17 @@ void BM_LongestCopyDiscarded(benchmark::State& state) {
 BENCHMARK(BM_LongestCopyDiscarded)->Unit(benchmark::kMicrosecond);
 
 // Counts what the long sends carried, then hands them on.
-class CountingService final : public MidiService {
+class CountingService final : public ForwardingMidiService {
   public:
-    explicit CountingService(MidiService& inner) : inner_(inner) {}
+    explicit CountingService(MidiService& inner) : ForwardingMidiService(inner) {}
     std::size_t bytesSent = 0;
     std::size_t messagesSent = 0;
 
-    unsigned inGetNumDevs() override { return inner_.inGetNumDevs(); }
-    MidiResult inGetDevName(unsigned d, std::string& n) override {
-        return inner_.inGetDevName(d, n);
-    }
-    MidiResult inOpen(MidiInHandle* h, int d, MidiInCallback c, std::uintptr_t i) override {
-        return inner_.inOpen(h, d, c, i);
-    }
-    MidiResult inPrepareHeader(MidiInHandle h, MidiHeader* m) override {
-        return inner_.inPrepareHeader(h, m);
-    }
-    MidiResult inAddBuffer(MidiInHandle h, MidiHeader* m) override {
-        return inner_.inAddBuffer(h, m);
-    }
-    MidiResult inStart(MidiInHandle h) override { return inner_.inStart(h); }
-    MidiResult inStop(MidiInHandle h) override { return inner_.inStop(h); }
-    MidiResult inReset(MidiInHandle h) override { return inner_.inReset(h); }
-    MidiResult inUnprepareHeader(MidiInHandle h, MidiHeader* m) override {
-        return inner_.inUnprepareHeader(h, m);
-    }
-    MidiResult inClose(MidiInHandle h) override { return inner_.inClose(h); }
-    unsigned outGetNumDevs() override { return inner_.outGetNumDevs(); }
-    MidiResult outGetDevName(unsigned d, std::string& n) override {
-        return inner_.outGetDevName(d, n);
-    }
-    MidiResult outOpen(MidiOutHandle* h, int d) override { return inner_.outOpen(h, d); }
-    MidiResult outShortMsg(MidiOutHandle h, std::uint32_t m) override {
-        return inner_.outShortMsg(h, m);
-    }
-    MidiResult outPrepareHeader(MidiOutHandle h, MidiHeader* m) override {
-        return inner_.outPrepareHeader(h, m);
-    }
     MidiResult outLongMsg(MidiOutHandle h, MidiHeader* m) override {
         bytesSent += m->bufferLength;
         ++messagesSent;
-        return inner_.outLongMsg(h, m);
+        return inner().outLongMsg(h, m);
     }
-    MidiResult outUnprepareHeader(MidiOutHandle h, MidiHeader* m) override {
-        return inner_.outUnprepareHeader(h, m);
-    }
-    MidiResult outClose(MidiOutHandle h) override { return inner_.outClose(h); }
-
-  private:
-    MidiService& inner_;
 };
 
 // The same copy into the virtual Motif ES7 (device 0) with its cable pacing on: wall time

@@ -3,33 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/DiscardingMidiService.h"
+#include "bench/NullServices.h"
 #include "midi/MidiPort.h"
 #include "platform/NoticeQueue.h"
 
 namespace tessaline::bench {
 namespace {
-
-class NullProfile final : public Profile {
-  public:
-    int readInt(const std::string&, const std::string&, int value) override { return value; }
-    void writeInt(const std::string&, const std::string&, int) override {}
-};
-
-class NullBoxes final : public MessageBoxes {
-  public:
-    void show(const std::string&, const std::string&, BoxIcon) override {}
-    void showLater(const std::string&, const std::string&, BoxIcon) override {}
-};
-
-class NullPoster final : public NoticePoster {
-  public:
-    void post(unsigned, std::uintptr_t, std::intptr_t, WindowTarget) override {}
-};
-
-class NullClock final : public Clock {
-  public:
-    void sleepMs(int) override {}
-};
 
 class BenchPort final : public MidiPort {
   public:

@@ -5,7 +5,7 @@
 namespace tessaline::cli {
 
 TracingMidiService::TracingMidiService(MidiService& inner, std::ostream& out, std::mutex& outLock)
-    : inner_(inner), out_(out), outLock_(outLock) {}
+    : ForwardingMidiService(inner), out_(out), outLock_(outLock) {}
 
 std::string TracingMidiService::hexLine(const unsigned char* data, std::size_t length) {
     std::string line;
@@ -28,8 +28,8 @@ MidiResult TracingMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
                                       std::uintptr_t instance) {
     auto record = std::make_unique<OpenInput>(OpenInput{this, callback, instance});
     OpenInput* raw = record.get();
-    const MidiResult result = inner_.inOpen(handle, device, &TracingMidiService::traceCallback,
-                                            reinterpret_cast<std::uintptr_t>(raw));
+    const MidiResult result = inner().inOpen(handle, device, &TracingMidiService::traceCallback,
+                                             reinterpret_cast<std::uintptr_t>(raw));
     if (result == midiresult::Ok) {
         std::lock_guard guard(inputsLock_);
         inputs_[static_cast<std::uintptr_t>(*handle)] = std::move(record);
@@ -38,7 +38,7 @@ MidiResult TracingMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
 }
 
 MidiResult TracingMidiService::inClose(MidiInHandle handle) {
-    const MidiResult result = inner_.inClose(handle);
+    const MidiResult result = inner().inClose(handle);
     if (result == midiresult::Ok) {
         // The inner close has ended its delivery thread, so nobody uses the record any more.
         std::lock_guard guard(inputsLock_);
@@ -66,14 +66,14 @@ MidiResult TracingMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t m
                                     static_cast<unsigned char>((message >> 16) & 0xFF)};
     const unsigned kind = bytes[0] & 0xF0;
     writeLine("> ", bytes, kind == 0xC0 || kind == 0xD0 ? 2 : 3);
-    return inner_.outShortMsg(handle, message);
+    return inner().outShortMsg(handle, message);
 }
 
 MidiResult TracingMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
     if (header != nullptr && header->data != nullptr) {
         writeLine("> ", header->data, header->bufferLength);
     }
-    return inner_.outLongMsg(handle, header);
+    return inner().outLongMsg(handle, header);
 }
 
 }  // namespace tessaline::cli
