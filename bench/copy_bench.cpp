@@ -12,10 +12,10 @@
 #include <ctime>
 
 #include "bench/DiscardingMidiService.h"
-#include "bench/NullServices.h"
 #include "midi/Notices.h"
 #include "platform/ForwardingMidiService.h"
 #include "platform/NoticeQueue.h"
+#include "platform/NullServices.h"
 #include "sim/VirtualMidiService.h"
 #include "synth/SynthDevice.h"
 

@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/DiscardingMidiService.h"
-#include "bench/NullServices.h"
 #include "midi/MidiPort.h"
 #include "platform/NoticeQueue.h"
+#include "platform/NullServices.h"
 
 namespace tessaline::bench {
 namespace {

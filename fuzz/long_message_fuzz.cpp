@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/NullServices.h"
 #include "synth/SynthDevice.h"
 
 namespace {
@@ -51,30 +52,6 @@ class NoMidi final : public MidiService {
     MidiResult outClose(MidiOutHandle) override { return midiresult::InvalidHandle; }
 };
 
-class NoProfile final : public Profile {
-  public:
-    int readInt(const std::string&, const std::string&, int defaultValue) override {
-        return defaultValue;
-    }
-    void writeInt(const std::string&, const std::string&, int) override {}
-};
-
-class NoBoxes final : public MessageBoxes {
-  public:
-    void show(const std::string&, const std::string&, BoxIcon) override {}
-    void showLater(const std::string&, const std::string&, BoxIcon) override {}
-};
-
-class NoPoster final : public NoticePoster {
-  public:
-    void post(unsigned, std::uintptr_t, std::intptr_t, WindowTarget) override {}
-};
-
-class NoClock final : public Clock {
-  public:
-    void sleepMs(int) override {}
-};
-
 // One model of each family, by its Identity Reply bytes 8 and 9.
 constexpr unsigned char kFamilyModels[4][2] = {
     {0x05, 0x2A},  // S90
@@ -102,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
         return 0;
     }
     NoMidi midi;
-    NoProfile profile;
-    NoBoxes boxes;
-    NoPoster poster;
-    NoClock clock;
+    NullProfile profile;
+    NullBoxes boxes;
+    NullPoster poster;
+    NullClock clock;
     SynthDevice device(PortServices{midi, profile, boxes, poster, clock});
 
     const unsigned char* model = kFamilyModels[input[0] % 4];

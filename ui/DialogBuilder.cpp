@@ -31,18 +31,6 @@ QString textOf(const ControlTemplate& entry) {
     return QString::fromUtf8(entry.text != nullptr ? entry.text : "");
 }
 
-Qt::Alignment staticAlignment(unsigned styleBits) {
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if ((styleBits & style::Centre) != 0) {
-        horizontal = Qt::AlignHCenter;
-    } else if ((styleBits & style::Right) != 0) {
-        horizontal = Qt::AlignRight;
-    }
-    Qt::Alignment vertical =
-        (styleBits & style::CentreImage) != 0 ? Qt::AlignVCenter : Qt::AlignTop;
-    return horizontal | vertical;
-}
-
 QWidget* makeList(const ControlTemplate& entry, QWidget* parent, const BaseUnits& units,
                   QRect& geometry) {
     auto* list = new QComboBox(parent);
@@ -107,6 +95,18 @@ QWidget* makeStandard(const ControlTemplate& entry, QWidget* parent, const BaseU
 }
 
 }  // namespace
+
+Qt::Alignment staticAlignment(unsigned styleBits) {
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if ((styleBits & style::Centre) != 0) {
+        horizontal = Qt::AlignHCenter;
+    } else if ((styleBits & style::Right) != 0) {
+        horizontal = Qt::AlignRight;
+    }
+    Qt::Alignment vertical =
+        (styleBits & style::CentreImage) != 0 ? Qt::AlignVCenter : Qt::AlignTop;
+    return horizontal | vertical;
+}
 
 QWidget* BuiltDialog::control(int id) const {
     auto it = byId_.find(id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <Qt>
 #include <functional>
 #include <map>
 #include <vector>
@@ -14,6 +15,9 @@ namespace tessaline {
 
 // Makes the control of one template entry itself, or returns null for the standard control.
 using ControlFactory = std::function<QWidget*(const ControlTemplate& entry, QWidget* parent)>;
+
+// How a static control of the template aligns its text.
+Qt::Alignment staticAlignment(unsigned styleBits);
 
 // The controls of one dialog built from its template, found by id.
 class BuiltDialog {

@@ -7,12 +7,12 @@
 #include <cstdio>
 
 #include "platform/Clock.h"
+#include "platform/NullServices.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtPoster.h"
 #include "res/ResourceIds.h"
 #include "synth/SynthDevice.h"
 #include "tools/screenshot/DialogShots.h"
-#include "tools/screenshot/InMemoryProfile.h"
 #include "tools/screenshot/ScreenshotOptions.h"
 #include "tools/screenshot/VirtualService.h"
 #include "ui/MainDialog.h"
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     std::unique_ptr<MidiService> midi = screenshot::makeVirtualService();
-    screenshot::InMemoryProfile profile;
+    InMemoryProfile profile;
     profile.writeInt("", "MIDI Device In", options.device);
     profile.writeInt("", "MIDI Device Out", options.device);
     QtMessageBoxes boxes(printBox);

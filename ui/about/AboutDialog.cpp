@@ -14,16 +14,6 @@ namespace {
 constexpr int IDOK = 1;
 constexpr int kTwoLines = 16;  // dialog units: a line of text is 8
 
-Qt::Alignment staticAlignment(unsigned styleBits) {
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if ((styleBits & style::Centre) != 0) {
-        horizontal = Qt::AlignHCenter;
-    } else if ((styleBits & style::Right) != 0) {
-        horizontal = Qt::AlignRight;
-    }
-    return horizontal | ((styleBits & style::CentreImage) != 0 ? Qt::AlignVCenter : Qt::AlignTop);
-}
-
 }  // namespace
 
 AboutDialog::AboutDialog(const LinkServices& services, QWidget* parent)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/Clock.h"
@@ -8,13 +10,32 @@
 #include "platform/NoticePoster.h"
 #include "platform/Profile.h"
 
-namespace tessaline::bench {
+namespace tessaline {
 
-// Services that do nothing, so that a benchmark measures only the work under test.
+// Services that do nothing, for benchmarks and fuzzing that measure or probe only the work
+// under test.
 class NullProfile final : public Profile {
   public:
     int readInt(const std::string&, const std::string&, int value) override { return value; }
     void writeInt(const std::string&, const std::string&, int) override {}
+};
+
+// Settings that live only as long as the process, so a tool never touches the user's.
+class InMemoryProfile final : public Profile {
+  public:
+    int readInt(const std::string& section, const std::string& key, int defaultValue) override {
+        std::lock_guard guard(mutex_);
+        auto it = values_.find(section + '/' + key);
+        return it == values_.end() ? defaultValue : it->second;
+    }
+    void writeInt(const std::string& section, const std::string& key, int value) override {
+        std::lock_guard guard(mutex_);
+        values_[section + '/' + key] = value;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::map<std::string, int> values_;
 };
 
 class NullBoxes final : public MessageBoxes {
@@ -33,4 +54,4 @@ class NullClock final : public Clock {
     void sleepMs(int) override {}
 };
 
-}  // namespace tessaline::bench
+}  // namespace tessaline
