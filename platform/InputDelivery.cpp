@@ -73,13 +73,19 @@ MidiResult InputDelivery::reset() {
     started_ = false;
     pending_.clear();
     pendingOffset_ = 0;
+    const bool fromCallback = std::this_thread::get_id() == thread_.get_id();
+    if (!fromCallback) {
+        // A delivery still in its callback may queue its buffer again; let it finish, so that
+        // buffer comes back empty with the rest instead of staying queued on a reset input.
+        idle_.wait(guard, [this] { return !delivering_ || stopping_; });
+    }
     while (!buffers_.empty()) {
         MidiHeader* header = buffers_.front();
         buffers_.pop_front();
         header->bytesRecorded = 0;
         returned_.push_back(header);
     }
-    if (std::this_thread::get_id() == thread_.get_id()) {
+    if (fromCallback) {
         // Called from inside the callback: return the buffers right here.
         while (!returned_.empty()) {
             MidiHeader* header = returned_.front();

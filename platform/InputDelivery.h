@@ -31,8 +31,9 @@ class InputDelivery {
     MidiResult addBuffer(MidiHeader* header);
     MidiResult start();
     MidiResult stop();
-    // Stops input, drops what was not yet delivered and returns every queued buffer empty.
-    // Returns once those buffers have been through the callback.
+    // Stops input, drops what was not yet delivered and returns every queued buffer empty,
+    // also one that a delivery still running queues again. Returns once those buffers have
+    // been through the callback.
     MidiResult reset();
     // Ends the delivery thread; called by the service's close.
     void shutdown();

@@ -32,6 +32,16 @@ constexpr Route kRoutes[] = {
     {kVoiceBlockAddresses[3], Store::VoiceBlock, 3, 0},
 };
 
+// True when every byte between the header and the final byte is a 7-bit data byte.
+bool allDataBytes(const unsigned char* data, int length) {
+    for (int i = kBulkHeaderBytes; i < length - 1; ++i) {
+        if ((data[i] & 0x80) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 const Route* routeOf(int address) {
     for (const Route& route : kRoutes) {
         if (route.address == address) {
@@ -95,7 +105,10 @@ bool SynthDevice::verifyBulk(const unsigned char* data, int length) {
         data[1] != manufacturerId || data[2] != kBulkDumpStatus) {
         return false;
     }
-    if (isBulkChecksumValid(data, length) == 0) {
+    // A byte with its top bit set cannot lie inside System Exclusive, and the 7-bit checksum
+    // does not see that bit: such a block is as corrupt as one with a wrong sum, and stored, it
+    // would later be written back to the instrument as a status byte in mid-message.
+    if (isBulkChecksumValid(data, length) == 0 || !allDataBytes(data, length)) {
         // Handed to the window's thread: the receive path never waits on a box.
         messageBoxes().showLater(kBulkReceiveError, "", BoxIcon::Error);
         return false;

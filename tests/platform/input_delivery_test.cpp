@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -177,6 +178,55 @@ TEST(InputDelivery, ResetDropsInputThatWaitedForABuffer) {
     std::lock_guard guard(received.mutex);
     ASSERT_EQ(received.deliveries.size(), 1u);
     EXPECT_EQ(received.deliveries[0], fresh);
+}
+
+// A port requeues its buffer from inside the callback. When a reset comes while such a delivery
+// is still running, the requeued buffer must come back empty with the others: left queued, it
+// could not be unprepared, and the port's next open could not queue it again.
+struct Requeuer {
+    InputDelivery* input = nullptr;
+    std::atomic<bool> inCallback{false};
+    std::atomic<int> emptyReturns{0};
+
+    static void callback(MidiInHandle, unsigned, std::uintptr_t instance, std::uintptr_t param1,
+                         std::uintptr_t) {
+        auto* self = reinterpret_cast<Requeuer*>(instance);
+        auto* header = reinterpret_cast<MidiHeader*>(param1);
+        if (header->bytesRecorded == 0) {
+            ++self->emptyReturns;
+            return;
+        }
+        self->inCallback = true;
+        while (self->input->started()) {
+            std::this_thread::yield();  // until the reset has begun
+        }
+        self->input->prepare(header);
+        self->input->addBuffer(header);
+    }
+};
+
+TEST(InputDelivery, ResetDuringADeliveryAlsoReturnsTheBufferItRequeues) {
+    Requeuer port;
+    InputDelivery input(MidiInHandle::None, &Requeuer::callback,
+                        reinterpret_cast<std::uintptr_t>(&port));
+    port.input = &input;
+    Buffer buffer(32);
+    ASSERT_EQ(input.prepare(&buffer.header), midiresult::Ok);
+    ASSERT_EQ(input.addBuffer(&buffer.header), midiresult::Ok);
+    ASSERT_EQ(input.start(), midiresult::Ok);
+    const Bytes message = sysEx(10);
+    ASSERT_TRUE(input.receive(message.data(), message.size()));
+    while (!port.inCallback) {
+        std::this_thread::yield();
+    }
+
+    ASSERT_EQ(input.reset(), midiresult::Ok);
+    EXPECT_EQ(input.queuedBuffers(), 0u);
+    EXPECT_EQ(port.emptyReturns, 1);
+    EXPECT_EQ(input.unprepare(&buffer.header), midiresult::Ok);
+    // As on the next open: the same header can be prepared and queued again.
+    ASSERT_EQ(input.prepare(&buffer.header), midiresult::Ok);
+    EXPECT_EQ(input.addBuffer(&buffer.header), midiresult::Ok);
 }
 
 }  // namespace

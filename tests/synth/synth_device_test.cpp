@@ -194,6 +194,23 @@ TEST_P(Routing, BadChecksumShowsOneBoxAndKeepsTheOldBlock) {
     EXPECT_TRUE(rig.noticeMessages().empty());
 }
 
+// The 7-bit sum cannot see a top bit, so such a block passes the checksum; stored, a later
+// copy would send it inside a parameter change as a status byte.
+TEST_P(Routing, ByteWithTopBitSetIsAReceiveErrorDespiteAGoodSum) {
+    const int size = GetParam().voiceSizes[0];
+    Bytes data = pattern(size, 50);
+    data[3] |= 0x80;
+    const Bytes block8 = block(0x407000, data);
+    ASSERT_EQ(MidiPort::isBulkChecksumValid(block8.data(), static_cast<int>(block8.size())), 1);
+    rig.deliver(block8);
+
+    const auto boxes = rig.boxes.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Bulk Receive Error");
+    EXPECT_EQ(blockBytes(rig.device.voiceSnapshot().blocks[0]), zeros(size));
+    EXPECT_TRUE(rig.noticeMessages().empty());
+}
+
 TEST_P(Routing, ShortOrForeignMessagesChangeNothingAndStaySilent) {
     const FamilyCase& family = GetParam();
     Bytes otherMaker = block(0x407000, pattern(family.voiceSizes[0]));
