@@ -1,6 +1,5 @@
 #include "midi/MidiSetupDialog.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
@@ -9,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/qt/DialogOwner.h"
 #include "res/MidiSetupIcon.h"
 #include "res/SetupDialogTemplate.h"
 
@@ -91,7 +91,7 @@ void MidiSetupDialog::accept() {
 
 bool MidiSetupDialogRunner::run(MidiPort& port, int& inDevice, int& outDevice) {
     // Like any dialog without a parent, it belongs to the window the user is working in.
-    MidiSetupDialog dialog(port, QApplication::activeWindow());
+    MidiSetupDialog dialog(port, dialogOwner());
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

@@ -60,7 +60,16 @@ void MainDialog::transferTimedOut() {
 }
 
 void MainDialog::closeProgressPopup() {
+    if (!progressPopup_) {
+        return;
+    }
+    // The popup took the activation when it appeared. The window system need not hand it back
+    // to the window under it, and the keyboard would then reach no window of the program.
+    const bool wasActive = progressPopup_->isActiveWindow();
     progressPopup_.reset();
+    if (wasActive && windowExists_ && isVisible()) {
+        activateWindow();
+    }
 }
 
 }  // namespace tessaline

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
+
+#include "platform/qt/DialogOwner.h"
 
 namespace tessaline {
 
@@ -35,8 +38,11 @@ QMessageBox::Icon toQtIcon(BoxIcon icon) {
 }  // namespace
 
 void showModalMessageBox(const QString& text, const QString& caption, BoxIcon icon) {
-    QMessageBox box(toQtIcon(icon), caption, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    // Whatever becomes of its owner while it is open, the box is deleted once, here or there.
+    QPointer<QMessageBox> box =
+        new QMessageBox(toQtIcon(icon), caption, text, QMessageBox::Ok, dialogOwner());
+    box->exec();
+    delete box;
 }
 
 QtMessageBoxes::QtMessageBoxes(Presenter presenter) : state_(std::make_shared<State>()) {

@@ -2,10 +2,13 @@
 // store and the window timers.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QThread>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "platform/qt/NoticeEvent.h"
@@ -13,7 +16,9 @@
 #include "platform/qt/QtPoster.h"
 #include "platform/qt/QtProfile.h"
 #include "platform/qt/QtWindowTimers.h"
+#include "tests/ui/ModalDriver.h"
 #include "tests/ui/WindowRig.h"
+#include "ui/ProgressPopup.h"
 
 namespace tessaline::test {
 namespace {
@@ -105,6 +110,34 @@ TEST(QtMessageBoxes, HandsBoxesOverToTheGuiThreadWithoutStackingRepeats) {
     boxes.show("Bulk Receive Error", "Caption", BoxIcon::None);
     ASSERT_EQ(presented.size(), 3u);
     EXPECT_EQ(presented[2].caption, "Caption");
+}
+
+// The transfer popup takes the activation when it appears. A box asked for meanwhile (an output
+// error during the copy, a bulk error while waiting) belongs to the window under the popup, so
+// it stays open when the run ends and the popup goes.
+TEST(QtMessageBoxes, ABoxOutlivesTheTransferPopupThatWasActiveWhenItOpened) {
+    QWidget window;
+    window.resize(300, 200);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    auto popup = std::make_unique<ProgressPopup>(QStringLiteral("Transmitting..."), &window);
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == popup.get(); }));
+
+    QtMessageBoxes boxes;
+    QWidget* owner = nullptr;
+    bool survived = false;
+    whenShown<QMessageBox>([&](QMessageBox& box) {
+        QPointer<QMessageBox> guard(&box);
+        owner = box.parentWidget();
+        popup.reset();  // the run times out while the box is open
+        survived = !guard.isNull() && guard->isVisible();
+        if (guard) {
+            guard->accept();
+        }
+    });
+    boxes.show("MIDI Out Error text", "MIDI Out Error", BoxIcon::Error);
+    EXPECT_EQ(owner, &window);
+    EXPECT_TRUE(survived);
 }
 
 TEST(QtProfile, StoresIntegersUnderTheOrganisationAndReadsAnythingElseAsMissing) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "tests/support/Fakes.h"
 #include "tests/support/ScriptedMidiService.h"
 #include "tests/ui/ModalDriver.h"
+#include "ui/ProgressPopup.h"
 
 namespace tessaline::test {
 namespace {
@@ -209,6 +214,36 @@ TEST_F(SetupTest, WithNoDevicesOfAKindOkStoresMinusOneForIt) {
     dialog.accept();
     EXPECT_EQ(dialog.inDevice, -1);
     EXPECT_EQ(dialog.outDevice, 0);
+}
+
+// The transfer popup takes the activation when it appears; the dialog opened meanwhile belongs
+// to the window under it, so it stays when the run ends and the popup goes.
+TEST_F(SetupTest, TheDialogOutlivesTheTransferPopupThatWasActiveWhenItOpened) {
+    QWidget window;
+    window.resize(300, 200);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    auto popup = std::make_unique<ProgressPopup>(QStringLiteral("Transmitting..."), &window);
+    QDeadlineTimer deadline(5000);
+    while (QApplication::activeWindow() != popup.get() && !deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(QApplication::activeWindow(), popup.get());
+
+    QWidget* owner = nullptr;
+    bool survived = false;
+    whenShown<MidiSetupDialog>([&](MidiSetupDialog& dialog) {
+        QPointer<MidiSetupDialog> guard(&dialog);
+        owner = dialog.parentWidget();
+        popup.reset();  // the run times out while the dialog is open
+        survived = !guard.isNull() && guard->isVisible();
+        if (guard) {
+            button(*guard, 2).click();
+        }
+    });
+    device.runSetupDialog();
+    EXPECT_EQ(owner, &window);
+    EXPECT_TRUE(survived);
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 
+#include "midi/Notices.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/ProgressPopup.h"
@@ -163,6 +165,33 @@ TEST(TransferRun, ASecondExecuteReplacesTheEarlierPopupAndRestartsTheTimer) {
 
     ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
     EXPECT_EQ(rig.window.progressPopup(), nullptr);
+}
+
+// The popup takes the activation when it appears; when it goes, by completion or time-out, the
+// main window has it again, so the keyboard keeps working there.
+TEST(TransferRun, TheMainWindowIsActiveAgainOnceThePopupHasGone) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    rig.sim.setSilent(kMotifES7, true);
+    QApplication::setActiveWindow(&rig.window);
+
+    auto executeUntilThePopupIsActive = [&] {
+        rig.click(IDC_EXECUTE);
+        return waitUntil([&] {
+            return rig.window.progressPopup() != nullptr &&
+                   rig.window.progressPopup()->isActiveWindow();
+        });
+    };
+    ASSERT_TRUE(executeUntilThePopupIsActive());
+    QCoreApplication::postEvent(&rig.window, new QEvent(QEvent::Type(WM_MIX_RECEIVED)));
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));
+
+    ASSERT_TRUE(executeUntilThePopupIsActive());
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    EXPECT_EQ(rig.window.progressPopup(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));
 }
 
 TEST(TransferRun, AnUnselectedSourceLetterCopiesNothingAndTimesOut) {
