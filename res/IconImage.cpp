@@ -6,18 +6,27 @@
 namespace tessaline {
 
 // A rounded tile with three keys of a keyboard: the program's mark at any size.
-QImage drawProgramIcon(int size) {
+QImage blankIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
+    return image;
+}
+
+QLinearGradient iconGradient() {
+    QLinearGradient gradient(0, 0, 32, 32);
+    gradient.setColorAt(0.0, QColor(52, 104, 122));
+    gradient.setColorAt(1.0, QColor(38, 70, 96));
+    return gradient;
+}
+
+QImage drawProgramIcon(int size) {
+    QImage image = blankIcon(size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 32.0, size / 32.0);
 
-    QLinearGradient tile(0, 0, 32, 32);
-    tile.setColorAt(0.0, QColor(52, 104, 122));
-    tile.setColorAt(1.0, QColor(38, 70, 96));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(tile);
+    painter.setBrush(iconGradient());
     painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
 
     painter.setBrush(QColor(246, 250, 240));

@@ -1,5 +1,7 @@
 #include "res/MidiSetupIcon.h"
 
+#include "res/ImageDrawing.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QtMath>
@@ -8,18 +10,14 @@
 namespace tessaline {
 
 QImage drawMidiSetupIcon(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = blankIcon(size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 32.0, size / 32.0);
 
     // The socket's metal ring and its dark face, in the colours of the program's icon.
-    QLinearGradient ring(0, 0, 32, 32);
-    ring.setColorAt(0.0, QColor(52, 104, 122));
-    ring.setColorAt(1.0, QColor(38, 70, 96));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ring);
+    painter.setBrush(iconGradient());
     painter.drawEllipse(QRectF(1, 1, 30, 30));
     painter.setBrush(QColor(24, 34, 44));
     painter.drawEllipse(QRectF(4.5, 4.5, 23, 23));
