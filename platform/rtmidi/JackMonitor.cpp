@@ -4,11 +4,9 @@
 
 #include <utility>
 
-namespace tessaline {
+#include "platform/rtmidi/JackMidiClient.h"
 
-namespace {
-void discardJackMessage(const char*) {}
-}  // namespace
+namespace tessaline {
 
 JackMonitor::JackMonitor(std::string clientName) : clientName_(std::move(clientName)) {}
 
@@ -32,12 +30,7 @@ bool JackMonitor::connect() {
     }
     // The old client's server is gone; closing it would crash the JACK library.
     client_ = nullptr;
-    // No server is the ordinary case on most machines: say nothing about it.
-    jack_set_error_function(&discardJackMessage);
-    jack_set_info_function(&discardJackMessage);
-    client_ = jack_client_open(clientName_.c_str(), JackNoStartServer, nullptr);
-    jack_set_error_function(nullptr);
-    jack_set_info_function(nullptr);
+    client_ = openJackClientQuietly(clientName_);
     if (client_ == nullptr) {
         return false;
     }
@@ -48,14 +41,15 @@ bool JackMonitor::connect() {
         return false;
     }
     alive_.store(true);
-    generation_.fetch_add(1);
     return true;
 }
 
-bool JackMonitor::portExists(const std::string& fullName) {
+std::vector<std::string> JackMonitor::midiPorts(bool sources) {
     std::lock_guard guard(mutex_);
-    return alive_.load() && client_ != nullptr &&
-           jack_port_by_name(client_, fullName.c_str()) != nullptr;
+    if (!alive_.load() || client_ == nullptr) {
+        return {};
+    }
+    return jackMidiPorts(client_, sources);
 }
 
 }  // namespace tessaline

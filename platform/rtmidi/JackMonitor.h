@@ -3,14 +3,14 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct _jack_client;
 
 namespace tessaline {
 
-// A port-less JACK client that watches the server, so that a send never goes into a library
-// buffer that nobody empties any more: RtMidi's JACK output waits without end for room in its
-// buffer once the server is gone. It also tells whether a port still exists.
+// A port-less JACK client that watches the server and lists its MIDI ports. It connects again
+// when asked after the server went away (it may have come back).
 class JackMonitor {
   public:
     explicit JackMonitor(std::string clientName);
@@ -20,10 +20,8 @@ class JackMonitor {
 
     // Connects when not connected (the server may have come back). True when the server is up.
     bool connect();
-    bool alive() const { return alive_.load(); }
-    // Counts the connections made; a new value means a new server.
-    unsigned generation() const { return generation_.load(); }
-    bool portExists(const std::string& fullName);
+    // Full names of the server's MIDI ports: sources (to read from) or destinations.
+    std::vector<std::string> midiPorts(bool sources);
 
   private:
     static void onShutdown(void* self);
@@ -32,7 +30,6 @@ class JackMonitor {
     std::mutex mutex_;
     _jack_client* client_ = nullptr;
     std::atomic<bool> alive_{false};
-    std::atomic<unsigned> generation_{0};
 };
 
 }  // namespace tessaline

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform/rtmidi/MidiApiChoice.h"
@@ -16,7 +17,7 @@
 #include <unistd.h>
 #endif
 #if defined(TESSALINE_HAVE_JACK)
-#include "platform/rtmidi/JackMonitor.h"
+#include "platform/rtmidi/JackBackend.h"
 #endif
 
 namespace tessaline {
@@ -87,34 +88,12 @@ bool findPort(Port& port, const std::string& name, unsigned& index) {
 
 class RtMidiBackend;
 
-// Closes an RtMidi port, unless its JACK server has gone: the JACK library crashes when a
-// client of a dead server is closed, so such a port is left as it is (its memory is lost, its
-// threads have ended with the server).
-template <typename Port>
-void closeOrAbandon(std::unique_ptr<Port>& port, bool serverGone) {
-    if (!port) {
-        return;
-    }
-    if (serverGone) {
-        (void)port.release();
-        return;
-    }
-    port->closePort();
-    port.reset();
-}
-
-bool jackServerGone(const std::shared_ptr<RtMidiBackend>& backend, unsigned generation);
-
 class RtInput final : public BackendInput {
   public:
-    RtInput(std::shared_ptr<RtMidiBackend> backend, std::unique_ptr<RtMidiIn> port,
-            unsigned generation)
-        : backend_(std::move(backend)), port_(std::move(port)), generation_(generation) {}
-    ~RtInput() override {
-        // Closing ends RtMidi's input thread (ALSA) or its process callback (JACK, with the
-        // client); only then may the sink go. A dead server calls back no more either.
-        closeOrAbandon(port_, jackServerGone(backend_, generation_));
-    }
+    RtInput(std::shared_ptr<RtMidiBackend> backend, std::unique_ptr<RtMidiIn> port)
+        : backend_(std::move(backend)), port_(std::move(port)) {}
+    // Closing ends RtMidi's input thread; only then may the sink go.
+    ~RtInput() override { port_->closePort(); }
 
     static void onMessage(double, std::vector<unsigned char>* message, void* sink) {
         if (message != nullptr && !message->empty()) {
@@ -125,79 +104,29 @@ class RtInput final : public BackendInput {
   private:
     std::shared_ptr<RtMidiBackend> backend_;
     std::unique_ptr<RtMidiIn> port_;
-    unsigned generation_;
 };
 
+// The MIDI systems RtMidi serves for us: the ALSA sequencer on Linux, CoreMIDI and WinMM
+// elsewhere. JACK has a backend of its own (JackBackend.h).
 class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_this<RtMidiBackend> {
   public:
     RtMidiBackend(RtMidi::Api api, std::string clientName)
-        : api_(api), clientName_(std::move(clientName)) {
-#if defined(TESSALINE_HAVE_JACK)
-        if (api_ == RtMidi::UNIX_JACK) {
-            jack_ = std::make_unique<JackMonitor>(clientName_ + " monitor");
-        }
-#endif
-    }
+        : api_(api), clientName_(std::move(clientName)) {}
 
-    std::string apiName() const override {
-        return RtMidi::getApiName(api_);
-    }
-
-    // False when the MIDI system is not there: then the backend offers nothing.
-    bool serverUp() {
-#if defined(TESSALINE_HAVE_JACK)
-        if (jack_) {
-            return jack_->connect();
-        }
-#endif
-        return true;
-    }
-
-    // The server's generation now; a port made under another one belongs to a dead server.
-    unsigned generation() const {
-#if defined(TESSALINE_HAVE_JACK)
-        if (jack_) {
-            return jack_->generation();
-        }
-#endif
-        return 0;
-    }
-
-    bool serverGoneSince(unsigned generation) const {
-#if defined(TESSALINE_HAVE_JACK)
-        if (jack_) {
-            return !jack_->alive() || jack_->generation() != generation;
-        }
-#endif
-        (void)generation;
-        return false;
-    }
+    std::string apiName() const override { return RtMidi::getApiName(api_); }
 
     bool targetPresent(const std::string& name, RtMidiOut& own) {
-#if defined(TESSALINE_HAVE_JACK)
-        if (jack_) {
-            return jack_->portExists(name);
-        }
-#endif
         // The port's own list is fresh on every call (ALSA asks the sequencer each time).
         unsigned index = 0;
         return findPort(own, name, index);
     }
 
-    std::vector<std::string> inputNames() override {
-        return names(true);
-    }
-    std::vector<std::string> outputNames() override {
-        return names(false);
-    }
+    std::vector<std::string> inputNames() override { return names(true); }
+    std::vector<std::string> outputNames() override { return names(false); }
 
     MidiResult openInput(const std::string& name, InputSink& sink,
                          std::unique_ptr<BackendInput>& input) override {
-        if (!serverUp()) {
-            return midiresult::DeviceGone;
-        }
         ErrorRecord errors;
-        const unsigned generation = this->generation();
         try {
             auto port = std::make_unique<RtMidiIn>(api_, clientName_);
             port->setErrorCallback(&ErrorRecord::record, &errors);
@@ -213,7 +142,7 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
             }
             // From here on RtMidi must not call back into a record on this stack.
             port->setErrorCallback(nullptr, nullptr);
-            input = std::make_unique<RtInput>(shared_from_this(), std::move(port), generation);
+            input = std::make_unique<RtInput>(shared_from_this(), std::move(port));
             return midiresult::Ok;
         } catch (const RtMidiError& error) {
             return resultForError(error.getType(), true);
@@ -231,17 +160,6 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
             return {};
         }
         try {
-            const bool up = serverUp();
-            // A server that went, or came back as a new one: RtMidi's clients of the old one
-            // are dead.
-            if (!up || serverGoneSince(probeGeneration_)) {
-                closeOrAbandon(probeIn_, true);
-                closeOrAbandon(probeOut_, true);
-                probeGeneration_ = generation();
-            }
-            if (!up) {
-                return {};
-            }
             std::vector<std::string> all;
             if (inputs) {
                 if (!probeIn_) {
@@ -274,41 +192,53 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
     std::unique_ptr<RtMidiIn> probeIn_;
     std::unique_ptr<RtMidiOut> probeOut_;
     ErrorRecord probeErrors_;
-    unsigned probeGeneration_ = 0;
-#if defined(TESSALINE_HAVE_JACK)
-    std::unique_ptr<JackMonitor> jack_;
-#endif
 };
+
+// ALSA's sequencer refuses an event while its output pool is full; RtMidi then reports a
+// warning and has sent nothing of that message. We wait for room and try again.
+constexpr int kFullQueueRetryMs = 1000;
 
 class RtOutput final : public BackendOutput {
   public:
     RtOutput(std::shared_ptr<RtMidiBackend> backend, std::unique_ptr<RtMidiOut> port,
-             std::string target, std::size_t maxLength, unsigned generation)
+             std::string target, std::size_t maxLength)
         : backend_(std::move(backend)),
           port_(std::move(port)),
           target_(std::move(target)),
-          maxLength_(maxLength),
-          generation_(generation) {
+          maxLength_(maxLength) {
         port_->setErrorCallback(&ErrorRecord::record, &errors_);
     }
-    ~RtOutput() override { closeOrAbandon(port_, jackServerGone(backend_, generation_)); }
+    ~RtOutput() override { port_->closePort(); }
 
     MidiResult send(const unsigned char* data, std::size_t length) override {
         if (length > maxLength_) {
             return midiresult::InvalidParam;
         }
-        // A device that went away takes no more messages; on JACK this check is what keeps a
-        // send out of RtMidi's endless wait on a server that is gone.
-        if (!backend_->targetPresent(target_, *port_)) {
-            return midiresult::DeviceGone;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kFullQueueRetryMs);
+        auto pause = std::chrono::milliseconds(1);
+        for (;;) {
+            // A device that went away takes no more messages.
+            if (!backend_->targetPresent(target_, *port_)) {
+                return midiresult::DeviceGone;
+            }
+            errors_.clear();
+            try {
+                port_->sendMessage(data, length);
+            } catch (const RtMidiError& error) {
+                return resultForError(error.getType(), false);
+            }
+            if (!errors_.failed) {
+                return midiresult::Ok;
+            }
+            if (errors_.type != RtMidiError::WARNING ||
+                std::chrono::steady_clock::now() >= deadline) {
+                return errors_.type == RtMidiError::WARNING ? midiresult::NotReady
+                                                            : resultForError(errors_.type, false);
+            }
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, std::chrono::milliseconds(16));
         }
-        errors_.clear();
-        try {
-            port_->sendMessage(data, length);
-        } catch (const RtMidiError& error) {
-            return resultForError(error.getType(), false);
-        }
-        return errors_.failed ? resultForError(errors_.type, false) : midiresult::Ok;
     }
 
   private:
@@ -316,21 +246,12 @@ class RtOutput final : public BackendOutput {
     std::unique_ptr<RtMidiOut> port_;
     std::string target_;
     std::size_t maxLength_;
-    unsigned generation_;
     ErrorRecord errors_;
 };
 
-bool jackServerGone(const std::shared_ptr<RtMidiBackend>& backend, unsigned generation) {
-    return backend->serverGoneSince(generation);
-}
-
 MidiResult RtMidiBackend::openOutput(const std::string& name,
                                      std::unique_ptr<BackendOutput>& output) {
-    if (!serverUp()) {
-        return midiresult::DeviceGone;
-    }
     ErrorRecord errors;
-    const unsigned generation = this->generation();
     try {
         auto port = std::make_unique<RtMidiOut>(api_, clientName_);
         port->setErrorCallback(&ErrorRecord::record, &errors);
@@ -342,11 +263,8 @@ MidiResult RtMidiBackend::openOutput(const std::string& name,
         if (errors.failed) {
             return resultForError(errors.type, true);
         }
-        // RtMidi's JACK output drops, without a word, a message longer than its buffer of
-        // 16 KiB; we refuse such a message instead.
-        const std::size_t maxLength = api_ == RtMidi::UNIX_JACK ? 16000 : 65536;
-        output = std::make_unique<RtOutput>(shared_from_this(), std::move(port), name, maxLength,
-                                            generation);
+        constexpr std::size_t kMaxLength = 65536;
+        output = std::make_unique<RtOutput>(shared_from_this(), std::move(port), name, kMaxLength);
         return midiresult::Ok;
     } catch (const RtMidiError& error) {
         return resultForError(error.getType(), true);
@@ -363,14 +281,8 @@ bool apiPresent(RtMidi::Api api) {
         return access("/dev/snd/seq", R_OK | W_OK) == 0;
     }
 #endif
-    if (api == RtMidi::UNIX_JACK) {
-#if defined(TESSALINE_HAVE_JACK)
-        return true;  // the backend's monitor asks the server itself
-#else
-        return false;  // without the monitor a vanished server could hang a send
-#endif
-    }
-    return api != RtMidi::RTMIDI_DUMMY;
+    // JACK is served by a backend of our own, never through RtMidi.
+    return api != RtMidi::RTMIDI_DUMMY && api != RtMidi::UNIX_JACK;
 }
 
 }  // namespace
@@ -412,14 +324,17 @@ std::vector<BackendStarter> rtMidiBackendStarters(const std::vector<std::string>
         if (api == RtMidi::UNSPECIFIED) {
             continue;
         }
+        if (api == RtMidi::UNIX_JACK) {
+#if defined(TESSALINE_HAVE_JACK)
+            starters.push_back([clientName] { return startJackBackend(clientName); });
+#endif
+            continue;
+        }
         starters.push_back([api, clientName]() -> std::shared_ptr<MidiBackend> {
             if (!apiPresent(api)) {
                 return nullptr;
             }
             auto backend = std::make_shared<RtMidiBackend>(api, clientName);
-            if (!backend->serverUp()) {
-                return nullptr;
-            }
             // Starting means RtMidi can make a client of this API; it throws when it cannot.
             RtMidiIn probe(api, clientName);
             (void)probe;

@@ -12,7 +12,7 @@
 #include "platform/rtmidi/SysExAssembler.h"
 
 #if defined(TESSALINE_HAVE_JACK)
-#include "platform/rtmidi/JackMonitor.h"
+#include "platform/rtmidi/JackMidiClient.h"
 #endif
 
 namespace tessaline {
@@ -21,18 +21,23 @@ namespace {
 constexpr std::size_t kQueueBytes = 1u << 18;
 constexpr const char* kInputPortName = "MIDI In";
 constexpr const char* kOutputPortName = "MIDI Out";
+// A reply waits this long for room on its way out before it counts as not sent.
+constexpr int kRoomWaitMs = 2000;
 }  // namespace
 
-class VirtualPorts::Impl {
+class VirtualPorts::Impl final : public InputSink {
   public:
     explicit Impl(MessageHandler handler) : handler_(std::move(handler)), ring_(kQueueBytes) {}
 
-    // RtMidi's thread: copy and wake, nothing more.
+    // The MIDI system's thread (JACK's real-time one): copy and wake, nothing more.
+    void receive(const unsigned char* data, std::size_t length) noexcept override {
+        ring_.write(data, length);
+        wakeTarget_->wake();
+    }
+
     static void onMessage(double, std::vector<unsigned char>* message, void* self) {
-        auto* impl = static_cast<Impl*>(self);
         if (message != nullptr && !message->empty()) {
-            impl->ring_.write(message->data(), message->size());
-            impl->wakeTarget_->wake();
+            static_cast<Impl*>(self)->receive(message->data(), message->size());
         }
     }
 
@@ -73,7 +78,7 @@ class VirtualPorts::Impl {
     std::string inputName_;
     std::string outputName_;
 #if defined(TESSALINE_HAVE_JACK)
-    std::unique_ptr<JackMonitor> jack_;
+    std::unique_ptr<JackMidiClient> jack_;
 #endif
 };
 
@@ -85,14 +90,7 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
         chosen != RtMidi::MACOSX_CORE) {
         throw std::runtime_error("MIDI system \"" + api + "\" is not available in this build.");
     }
-#if defined(TESSALINE_HAVE_JACK)
-    if (chosen == RtMidi::UNIX_JACK) {
-        impl_->jack_ = std::make_unique<JackMonitor>(clientName + " monitor");
-        if (!impl_->jack_->connect()) {
-            throw std::runtime_error("No JACK server is running.");
-        }
-    }
-#else
+#if !defined(TESSALINE_HAVE_JACK)
     if (chosen == RtMidi::UNIX_JACK) {
         throw std::runtime_error("This build has no JACK support.");
     }
@@ -101,6 +99,21 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
     // The pump holds the ports' state until it has stopped, even if it has to be left behind.
     impl->worker_ = EndpointWorker::start([shared = impl_] { shared->pump(); });
     impl->wakeTarget_ = impl->worker_.get();
+#if defined(TESSALINE_HAVE_JACK)
+    if (chosen == RtMidi::UNIX_JACK) {
+        MidiResult result = midiresult::Error;
+        impl->jack_ = JackMidiClient::open(clientName, {impl, true}, result);
+        if (!impl->jack_) {
+            impl->worker_->stop(1000);
+            throw std::runtime_error(result == midiresult::DeviceGone
+                                         ? "No JACK server is running."
+                                         : "Cannot open the JACK MIDI ports.");
+        }
+        impl->inputName_ = impl->jack_->inputPortName();
+        impl->outputName_ = impl->jack_->outputPortName();
+        return;
+    }
+#endif
     try {
         impl->in_ = std::make_unique<RtMidiIn>(chosen, clientName);
         impl->in_->ignoreTypes(false, true, true);
@@ -130,22 +143,20 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
 }
 
 VirtualPorts::~VirtualPorts() {
-    // The JACK library crashes when a client of a server that is gone is closed: such ports
-    // are left as they are.
-    const bool serverGone = !alive();
-    // Input first, so that nothing more is handled while the output goes.
-    if (serverGone) {
-        (void)impl_->in_.release();
-    } else {
-        impl_->in_.reset();
+#if defined(TESSALINE_HAVE_JACK)
+    if (impl_->jack_) {
+        // Whatever is still queued goes out first: a reply is never cut off by our quitting.
+        impl_->jack_->drain(1000);
+        impl_->jack_.reset();
+        impl_->worker_->stop(3000);
+        return;
     }
+#endif
+    // Input first, so that nothing more is handled while the output goes.
+    impl_->in_.reset();
     impl_->worker_->stop(3000);
     std::lock_guard guard(impl_->sendMutex_);
-    if (serverGone) {
-        (void)impl_->out_.release();
-    } else {
-        impl_->out_.reset();
-    }
+    impl_->out_.reset();
 }
 
 bool VirtualPorts::alive() const {
@@ -161,10 +172,11 @@ MidiResult VirtualPorts::send(const unsigned char* data, std::size_t length) {
     if (data == nullptr || length == 0) {
         return midiresult::InvalidParam;
     }
-    // RtMidi's JACK output would wait without end for a server that is gone.
-    if (!alive()) {
-        return midiresult::DeviceGone;
+#if defined(TESSALINE_HAVE_JACK)
+    if (impl_->jack_) {
+        return impl_->jack_->send(data, length, kRoomWaitMs);
     }
+#endif
     std::lock_guard guard(impl_->sendMutex_);
     if (!impl_->out_) {
         return midiresult::InvalidHandle;

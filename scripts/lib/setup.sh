@@ -10,7 +10,7 @@ TESSALINE_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev fonts-dejavu-core
     librtmidi-dev
-    jackd2
+    jackd2 libjack-jackd2-dev python3
 )
 
 tessaline_install() {

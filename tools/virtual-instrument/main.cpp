@@ -31,13 +31,13 @@ struct Options {
     std::string model = "Motif ES7";
     std::string api;
     std::string clientName;
-    bool pace = false;
+    bool pace = true;  // like the hardware it stands in for
     std::uint64_t seed = 1;
 };
 
 void printUsage(std::FILE* to) {
     std::fprintf(to,
-                 "usage: tessaline-virtual-instrument --api alsa|jack [--model NAME] [--pace]\n"
+                 "usage: tessaline-virtual-instrument --api alsa|jack [--model NAME] [--fast]\n"
                  "                                    [--name CLIENT] [--seed N]\n"
                  "  --model NAME   the instrument (default \"Motif ES7\"), one of:\n");
     for (const tessaline::ModelInfo& model : tessaline::modelTable()) {
@@ -46,7 +46,7 @@ void printUsage(std::FILE* to) {
     std::fprintf(
         to,
         "  --api          the MIDI system to make the ports on\n"
-        "  --pace         take the time of a 31250-baud cable for every reply\n"
+        "  --fast         answer at once instead of at the speed of a 31250-baud cable\n"
         "  --name CLIENT  the client name other programs see (default \"NAME (virtual)\")\n"
         "  --seed N       seed of the instrument's memory contents (default 1)\n"
         "Runs until interrupted or until standard input ends. Commands on standard\n"
@@ -85,8 +85,10 @@ bool parse(int argc, char** argv, Options& options) {
             if (end == text.c_str() || *end != '\0') {
                 return false;
             }
+        } else if (arg == "--fast") {
+            options.pace = false;
         } else if (arg == "--pace") {
-            options.pace = true;
+            options.pace = true;  // the default; still taken
         } else {
             return false;
         }
