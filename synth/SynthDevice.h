@@ -42,7 +42,7 @@ class SynthDevice : public MidiPort {
                     const std::string& modelIdTextValue);
     ModelFamily family() const;
 
-    // Sending. Each message builder returns 0 when its message went out, 1 after an error box.
+    // Sending. sendPlanned returns 0 when the message went out, 1 after an error box.
     int sendPlanned(const PlannedMessage& message);
     void sendParameter(int address, int value, int width);
     void sendParameter4(int address, unsigned char b1, unsigned char b2, unsigned char b3,
@@ -76,7 +76,8 @@ class SynthDevice : public MidiPort {
     std::vector<ReceivedBlock> destinationDumpBlocks() const;
     unsigned destinationDumpsCompleted() const;
 
-    // The copy scripts. Both only send; mode 1 is PERFORMANCE, any other value SONG MIX.
+    // The copy scripts: each sends and reports what went out and what it wrote; mode 1 is
+    // PERFORMANCE, any other value SONG MIX.
     CopyReport copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
                                unsigned char program, unsigned char part, int withSysFx,
                                int withInsFx, int withName);
