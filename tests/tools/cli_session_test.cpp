@@ -212,7 +212,7 @@ TEST(Cli, ACopyWithFailedSendsSaysHowManyWentOut) {
     EXPECT_FALSE(startsAnyLine(out, "Copied"));
 }
 
-// Part 3's 0D (its level: 7F for the destination) is lost once on the way. The first check
+// The third part's 0D (its level: 7F for the destination) is lost once on the way. The first check
 // finds it, the copy goes again, the second check finds every value in place.
 TEST(Cli, VerifyFindsALostValueAndTheSecondCopyMendsIt) {
     CliRig rig;

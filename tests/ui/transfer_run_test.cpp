@@ -195,7 +195,7 @@ TEST(TransferRun, TheMainWindowIsActiveAgainOnceThePopupHasGone) {
     EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));
 }
 
-// Part 1's 0D (its level, 7F for the destination) is lost on the way, once or always. With
+// The first part's 0D (its level, 7F for the destination) is lost on the way, once or always. With
 // "Check each copy" the window compares the answer, sends the copy once more on a difference,
 // and only a difference that survives gets a box; without it nothing changes.
 TEST(TransferRun, CheckEachCopySendsAgainAndReportsOnlyWhatSurvives) {
