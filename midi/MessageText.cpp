@@ -72,14 +72,14 @@ std::string MidiPort::expandTemplate(const std::string& templateText,
     return result;
 }
 
-void MidiPort::sendTemplateArgs(const std::string& templateText, std::initializer_list<int> args) {
-    sendSysEx(expandTemplate(templateText, modelIdText(),
-                             std::span<const int>(args.begin(), args.size())));
+int MidiPort::sendTemplateArgs(const std::string& templateText, std::initializer_list<int> args) {
+    return sendSysEx(expandTemplate(templateText, modelIdText(),
+                                    std::span<const int>(args.begin(), args.size())));
 }
 
-void MidiPort::sendSysEx(const std::string& body) {
-    sendHexText("F0 " + formatHexPairs(static_cast<unsigned>(manufacturerId), 1) + " " + body +
-                " F7");
+int MidiPort::sendSysEx(const std::string& body) {
+    return sendHexText("F0 " + formatHexPairs(static_cast<unsigned>(manufacturerId), 1) + " " +
+                       body + " F7");
 }
 
 int MidiPort::hexTextToBytes(const std::string& text, unsigned char (&buffer)[kMessageBufferSize]) {
@@ -108,10 +108,14 @@ int MidiPort::hexTextToBytes(const std::string& text, unsigned char (&buffer)[kM
     return count;
 }
 
-void MidiPort::sendHexText(const std::string& text) {
+int MidiPort::sendHexText(const std::string& text) {
     unsigned char buffer[kMessageBufferSize];
     const int count = hexTextToBytes(text, buffer);
-    sendLong(buffer, count);
+    const int failed = sendLong(buffer, count);
+    if (failed != 0) {
+        failedSends_.fetch_add(1);
+    }
+    return failed;
 }
 
 void MidiPort::sendIdentityRequest() {

@@ -97,14 +97,18 @@ class MidiPort {
     void lock() { inputLock.lock(); }
     void unlock() { inputLock.unlock(); }
 
-    // Text form of messages and the template language.
+    // Text form of messages and the template language. The senders return what sendLong does:
+    // 0 when the message went out, 1 after an error box.
     template <typename... Args>
-    void sendTemplate(const std::string& templateText, Args... args) {
-        sendTemplateArgs(templateText, {static_cast<int>(args)...});
+    int sendTemplate(const std::string& templateText, Args... args) {
+        return sendTemplateArgs(templateText, {static_cast<int>(args)...});
     }
-    void sendTemplateArgs(const std::string& templateText, std::initializer_list<int> args);
-    void sendSysEx(const std::string& body);
-    void sendHexText(const std::string& text);
+    int sendTemplateArgs(const std::string& templateText, std::initializer_list<int> args);
+    int sendSysEx(const std::string& body);
+    int sendHexText(const std::string& text);
+    // System Exclusive messages built here that could not be sent, since the port was made; a
+    // caller compares two readings to learn whether its own sends all went out.
+    int failedSendCount() const { return failedSends_.load(); }
     void sendIdentityRequest();
     static std::string formatHexPairs(unsigned value, int count);
     static int isBulkChecksumValid(const unsigned char* data, int length);
@@ -153,6 +157,7 @@ class MidiPort {
     std::atomic<int> connected{0};
 
   private:
+    std::atomic<int> failedSends_{0};
     PortServices services_;
     SetupDialogRunner* setupRunner_ = nullptr;
 };

@@ -9,6 +9,8 @@ inline constexpr unsigned WM_SYNTH_IDENTIFIED = WM_USER_BASE + 200;      // 1224
 inline constexpr unsigned WM_VOICE_RECEIVED = WM_USER_BASE + 201;        // 1225
 inline constexpr unsigned WM_PERFORMANCE_RECEIVED = WM_USER_BASE + 202;  // 1226
 inline constexpr unsigned WM_MIX_RECEIVED = WM_USER_BASE + 203;          // 1227
-inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;          // 1323
+// A performance or song mix dump has reached its footer block: the whole answer is in.
+inline constexpr unsigned WM_DESTINATION_DUMP_RECEIVED = WM_USER_BASE + 204;  // 1228
+inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;               // 1323
 
 }  // namespace tessaline

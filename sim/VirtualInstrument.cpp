@@ -72,7 +72,11 @@ std::vector<OutgoingMessage> VirtualInstrument::handle(std::span<const unsigned 
         case MessageKind::IdentityRequest:
             return {{identityReply(), false}};
         case MessageKind::ParameterChange:
-            writeParameter(in.address, in.data);
+            if (incomingFaults_.drops(in.address)) {
+                ++ignored_.dropped;
+            } else {
+                writeParameter(in.address, in.data);
+            }
             return {};
         case MessageKind::DumpRequest:
             return dumpReplies(in.address);
@@ -168,9 +172,20 @@ void VirtualInstrument::setReplyDelayMs(int ms) {
     faults_.setDelayMs(ms);
 }
 
+void VirtualInstrument::dropNthParameterChange(int n) {
+    std::lock_guard guard(mutex_);
+    incomingFaults_.dropNthParameterChange(n);
+}
+
+void VirtualInstrument::dropParameterChangesTo(unsigned address, int times) {
+    std::lock_guard guard(mutex_);
+    incomingFaults_.dropParameterChangesTo(address, times);
+}
+
 void VirtualInstrument::clearFaults() {
     std::lock_guard guard(mutex_);
     faults_.clear();
+    incomingFaults_.clear();
 }
 
 std::optional<std::vector<unsigned char>> VirtualInstrument::block(unsigned base) const {

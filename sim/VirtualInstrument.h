@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "sim/IncomingFaults.h"
 #include "sim/InstrumentMemory.h"
 #include "sim/ReplyFaults.h"
 #include "sim/VoiceBanks.h"
@@ -26,9 +27,10 @@ struct IgnoredCounts {
     int otherModelId = 0;       // addressed to another model
     int unsupported = 0;        // other requests, other channels, a selection of nothing
     int outOfRange = 0;         // parameter changes reaching outside every memory block
+    int dropped = 0;            // parameter changes lost to an armed fault
 
     int total() const {
-        return malformed + otherManufacturer + otherModelId + unsupported + outOfRange;
+        return malformed + otherManufacturer + otherModelId + unsupported + outOfRange + dropped;
     }
 };
 
@@ -76,6 +78,9 @@ class VirtualInstrument {
     // Empty bytes send a built-in piece of garbage.
     void sendGarbageBeforeNextReplies(std::vector<unsigned char> bytes = {});
     void setReplyDelayMs(int ms);
+    // Incoming parameter changes lost before they reach the memory (see IncomingFaults).
+    void dropNthParameterChange(int n);
+    void dropParameterChangesTo(unsigned address, int times = 1);
     void clearFaults();
 
     // Inspection. Addresses are high * 65536 + mid * 256 + low.
@@ -106,6 +111,7 @@ class VirtualInstrument {
     mutable std::mutex mutex_;
     InstrumentMemory memory_;
     ReplyFaults faults_;
+    IncomingFaults incomingFaults_;
     WirePacer pacer_;
     bool pacing_ = false;
     unsigned char bankMsb_ = 0x3F;  // PRE1 until told otherwise

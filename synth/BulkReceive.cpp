@@ -71,7 +71,9 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
     if (length < layout.addressOffset + kAddressBytes) {
         return;  // too short to say where it belongs
     }
-    const Route* route = routeOf(bulkAddress(data));
+    const int address = bulkAddress(data);
+    keepDestinationBlock(address, data, length);
+    const Route* route = routeOf(address);
     if (route == nullptr) {
         return;  // headers, footers and blocks this program does not use
     }
@@ -97,6 +99,21 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
     }
     if (route->notice != 0) {
         postToMainWindow(route->notice, 0, 0);
+    }
+}
+
+void SynthDevice::keepDestinationBlock(int address, const unsigned char* data, int length) {
+    const FamilyLayout& layout = familyLayout(family_);
+    const int present = length - layout.dataOffset - kTrailerBytes;
+    const int declared = (data[layout.addressOffset - 2] << 7) | data[layout.addressOffset - 1];
+    // A block whose byte count disagrees with its bytes is left out: its addresses then go
+    // unreported rather than compared against bytes that may belong elsewhere.
+    if (present < 0 || present != declared) {
+        return;
+    }
+    if (destinationDump_.take(address,
+                              {data + layout.dataOffset, static_cast<std::size_t>(present)})) {
+        postToMainWindow(WM_DESTINATION_DUMP_RECEIVED, 0, 0);
     }
 }
 

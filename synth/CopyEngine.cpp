@@ -52,8 +52,8 @@ int partBase(int mode, int part) {
 
 class Interpreter {
   public:
-    Interpreter(const Script& script, const CopyInputs& inputs, SynthDevice& device)
-        : script_(script), in_(inputs), device_(device) {}
+    Interpreter(const Script& script, const CopyInputs& inputs, CopyPlan& plan)
+        : script_(script), in_(inputs), plan_(plan) {}
 
     void run() {
         for (const Step& step : script_.steps) {
@@ -149,8 +149,8 @@ class Interpreter {
             case Send::Pair: {
                 const int width = step.send == Send::Pair ? 2 : 1;
                 for (int k = 0; k < step.count; ++k) {
-                    device_.sendParameter(address + k * width,
-                                          valueOf(step.value, step.send, k, loopPart), width);
+                    planParameter(plan_, address + k * width,
+                                  valueOf(step.value, step.send, k, loopPart), width);
                 }
                 break;
             }
@@ -159,26 +159,22 @@ class Interpreter {
                 // of the value ever lands in a byte's top bit.
                 const auto value =
                     static_cast<std::uint32_t>(valueOf(step.value, step.send, 0, loopPart));
-                device_.sendParameter4(address, static_cast<unsigned char>((value >> 21) & 0x7F),
-                                       static_cast<unsigned char>((value >> 14) & 0x7F),
-                                       static_cast<unsigned char>((value >> 7) & 0x7F),
-                                       static_cast<unsigned char>(value & 0x7F));
+                planParameter4(plan_, address, static_cast<unsigned char>((value >> 21) & 0x7F),
+                               static_cast<unsigned char>((value >> 14) & 0x7F),
+                               static_cast<unsigned char>((value >> 7) & 0x7F),
+                               static_cast<unsigned char>(value & 0x7F));
                 break;
             }
             case Send::Block24:
             case Send::Block25: {
-                // The block writers read a fixed count of bytes; a shorter source block is
-                // padded with zeros rather than over-read.
+                // A block always has its full count of bytes; a shorter source block is padded
+                // with zeros rather than over-read.
                 unsigned char bytes[kEffectBlockBuffer] = {};
                 const ByteBlock* block = blockOf(step.value.source);
                 if (block != nullptr && block->data != nullptr && block->size > 0) {
                     std::memcpy(bytes, block->data, std::min(block->size, kEffectBlockBuffer));
                 }
-                if (step.send == Send::Block24) {
-                    device_.writeBlock24(address, bytes);
-                } else {
-                    device_.writeBlock25(address, bytes);
-                }
+                planEffectBlock(plan_, address, bytes, step.send == Send::Block24 ? 24 : 25);
                 break;
             }
         }
@@ -186,18 +182,20 @@ class Interpreter {
 
     const Script& script_;
     const CopyInputs& in_;
-    SynthDevice& device_;
+    CopyPlan& plan_;
 };
 
 }  // namespace
 
-void run(const Script& script, const CopyInputs& inputs, SynthDevice& device) {
+CopyPlan plan(const Script& script, const CopyInputs& inputs) {
     static const VoiceRecord empty;
     CopyInputs checked = inputs;
     if (checked.voice == nullptr) {
         checked.voice = &empty;
     }
-    Interpreter(script, checked, device).run();
+    CopyPlan result;
+    Interpreter(script, checked, result).run();
+    return result;
 }
 
 }  // namespace copyscript
@@ -223,35 +221,53 @@ copyscript::CopyInputs makeInputs(const MidiPort& port, const VoiceRecord& voice
 
 }  // namespace
 
-void SynthDevice::copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
-                                  unsigned char program, unsigned char part, int withSysFx,
-                                  int withInsFx, int withName) {
-    copyscript::run(
+CopyReport SynthDevice::sendCopy(const CopyPlan& plan) {
+    CopyReport report;
+    report.planned = static_cast<int>(plan.size());
+    // A message that fails has shown its box; the rest still go, as they always have.
+    for (const PlannedMessage& message : plan) {
+        if (sendPlanned(message) == 0) {
+            ++report.sent;
+        }
+    }
+    report.written = writtenValues(plan);
+    return report;
+}
+
+CopyReport SynthDevice::copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                                        unsigned char program, unsigned char part, int withSysFx,
+                                        int withInsFx, int withName) {
+    return sendCopy(copyscript::plan(
         copyscript::motifScript(),
-        makeInputs(*this, voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName),
-        *this);
+        makeInputs(*this, voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName)));
 }
 
-void SynthDevice::copyVoiceToPartES(const VoiceRecord& voice, int mode, unsigned char bankIndex,
-                                    unsigned char program, unsigned char part, int withSysFx,
-                                    int withInsFx, int withName) {
-    copyscript::run(
+CopyReport SynthDevice::copyVoiceToPartES(const VoiceRecord& voice, int mode,
+                                          unsigned char bankIndex, unsigned char program,
+                                          unsigned char part, int withSysFx, int withInsFx,
+                                          int withName) {
+    return sendCopy(copyscript::plan(
         copyscript::motifEsScript(),
-        makeInputs(*this, voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName),
-        *this);
+        makeInputs(*this, voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName)));
 }
 
-void SynthDevice::copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
-                                    unsigned char part, int withSysFx, int withInsFx,
-                                    int withName) {
+CopyPlan SynthDevice::planCopyOfFamily(int mode, unsigned char bankIndex, unsigned char program,
+                                       unsigned char part, int withSysFx, int withInsFx,
+                                       int withName) const {
     // A dump arriving on the input thread during the copy must not change what is sent, so
     // the script reads a copy taken under the port's lock.
     const VoiceRecord voice = voiceSnapshot();
-    if (family() == FamilyMotifES) {
-        copyVoiceToPartES(voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName);
-    } else {
-        copyVoiceToPart(voice, mode, bankIndex, program, part, withSysFx, withInsFx, withName);
-    }
+    const copyscript::Script& script =
+        family() == FamilyMotifES ? copyscript::motifEsScript() : copyscript::motifScript();
+    return copyscript::plan(script, makeInputs(*this, voice, mode, bankIndex, program, part,
+                                               withSysFx, withInsFx, withName));
+}
+
+CopyReport SynthDevice::copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
+                                          unsigned char part, int withSysFx, int withInsFx,
+                                          int withName) {
+    return sendCopy(
+        planCopyOfFamily(mode, bankIndex, program, part, withSysFx, withInsFx, withName));
 }
 
 }  // namespace tessaline

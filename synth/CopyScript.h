@@ -4,13 +4,12 @@
 #include <span>
 
 #include "synth/ByteBlock.h"
+#include "synth/CopyPlan.h"
 
 namespace tessaline {
 
-class SynthDevice;
-
-// A copy script is a table of steps; one interpreter walks it and sends each step as parameter
-// changes. The tables for the two data layouts live in CopyScripts.cpp.
+// A copy script is a table of steps; one interpreter walks it and turns each step into
+// parameter changes. The tables for the two data layouts live in CopyScripts.cpp.
 namespace copyscript {
 
 // Where a step's address starts. The common area and the parts move with the destination:
@@ -98,9 +97,9 @@ struct Script {
 const Script& motifScript();
 const Script& motifEsScript();
 
-// Sends every step whose condition holds, in table order, each message completely before the
-// next. Bytes outside a block read as 0, so a record of another layout cannot be over-read.
-void run(const Script& script, const CopyInputs& inputs, SynthDevice& device);
+// The parameter changes of every step whose condition holds, in table order. Bytes outside a
+// block read as 0, so a record of another layout cannot be over-read.
+CopyPlan plan(const Script& script, const CopyInputs& inputs);
 
 }  // namespace copyscript
 

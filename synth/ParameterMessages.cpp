@@ -17,36 +17,50 @@ constexpr unsigned char kMixDumpHi = 0x5F;
 constexpr unsigned char kDumpLo = 0x00;
 
 constexpr int kModeSettleMs = 100;
-constexpr int kPairedBytes = 22;  // of a 24- or 25-byte block, sent two per message
 constexpr unsigned char kHighestProgram = 127;
 
 }  // namespace
 
-void SynthDevice::sendParameter(int address, int value, int width) {
-    if (width == 1) {
-        sendTemplate("10 M %A %b", address, value);
-    } else {
-        sendTemplate("10 M %A %B", address, value);
+int SynthDevice::sendPlanned(const PlannedMessage& message) {
+    const int address = message.address;
+    const std::vector<unsigned char>& d = message.data;
+    switch (d.size()) {
+        case 1:
+            return sendTemplate("10 M %A %b", address, d[0]);
+        case 2:
+            return sendTemplate("10 M %A %b %b", address, d[0], d[1]);
+        case 3:
+            return sendTemplate("10 M %A %b %b %b", address, d[0], d[1], d[2]);
+        case 4:
+            return sendTemplate("10 M %A %b %b %b %b", address, d[0], d[1], d[2], d[3]);
+        default:
+            return 1;  // no parameter change carries that many bytes, nor none
     }
+}
+
+void SynthDevice::sendParameter(int address, int value, int width) {
+    CopyPlan plan;
+    planParameter(plan, address, value, width);
+    sendPlanned(plan.front());
 }
 
 void SynthDevice::sendParameter4(int address, unsigned char b1, unsigned char b2, unsigned char b3,
                                  unsigned char b4) {
-    sendTemplate("10 M %A %b %b %b %b", address, b1, b2, b3, b4);
+    CopyPlan plan;
+    planParameter4(plan, address, b1, b2, b3, b4);
+    sendPlanned(plan.front());
 }
 
 void SynthDevice::writeBlock24(int address, const unsigned char* bytes) {
-    // Each source byte is 7-bit, so a pair goes out unchanged as the two bytes of a 14-bit value.
-    for (int i = 0; i < kPairedBytes; i += 2) {
-        sendParameter(address + i, bytes[i] * 128 + bytes[i + 1], 2);
-    }
-    sendParameter(address + 22, bytes[22], 1);
-    sendParameter(address + 23, bytes[23], 1);
+    CopyPlan plan;
+    planEffectBlock(plan, address, bytes, 24);
+    sendCopy(plan);
 }
 
 void SynthDevice::writeBlock25(int address, const unsigned char* bytes) {
-    writeBlock24(address, bytes);
-    sendParameter(address + 24, bytes[24], 1);
+    CopyPlan plan;
+    planEffectBlock(plan, address, bytes, 25);
+    sendCopy(plan);
 }
 
 void SynthDevice::setMode(int mode) {

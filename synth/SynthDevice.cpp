@@ -60,6 +60,7 @@ void SynthDevice::applyModel(const std::string& name, ModelFamily modelFamily,
     performanceCommon = std::make_unique<ByteBlock>();
     performanceCommon->allocate(layout.performanceCommonSize);
     voiceBlockCounts_ = {};
+    destinationDump_.reset();
 }
 
 ModelFamily SynthDevice::family() const {
@@ -80,6 +81,16 @@ ByteBlock SynthDevice::performanceCommonSnapshot() const {
 std::array<unsigned, 4> SynthDevice::voiceBlockCounts() const {
     std::lock_guard guard(inputLock);
     return voiceBlockCounts_;
+}
+
+std::vector<ReceivedBlock> SynthDevice::destinationDumpBlocks() const {
+    std::lock_guard guard(inputLock);
+    return destinationDump_.lastDump();
+}
+
+unsigned SynthDevice::destinationDumpsCompleted() const {
+    std::lock_guard guard(inputLock);
+    return destinationDump_.completed();
 }
 
 }  // namespace tessaline

@@ -6,6 +6,8 @@
 
 #include "midi/MidiPort.h"
 #include "synth/ByteBlock.h"
+#include "synth/CopyPlan.h"
+#include "synth/DumpCollector.h"
 #include "synth/ModelFamily.h"
 
 namespace tessaline {
@@ -40,7 +42,8 @@ class SynthDevice : public MidiPort {
                     const std::string& modelIdTextValue);
     ModelFamily family() const;
 
-    // Sending.
+    // Sending. sendPlanned returns 0 when the message went out, 1 after an error box.
+    int sendPlanned(const PlannedMessage& message);
     void sendParameter(int address, int value, int width);
     void sendParameter4(int address, unsigned char b1, unsigned char b2, unsigned char b3,
                         unsigned char b4);
@@ -68,23 +71,37 @@ class SynthDevice : public MidiPort {
     // How many times each voice block has been stored since the last identification; a caller
     // that wants a whole voice waits until all four have moved on.
     std::array<unsigned, 4> voiceBlockCounts() const;
+    // The data blocks of the last performance or song mix dump that reached its footer, and how
+    // many such dumps have completed since the last identification.
+    std::vector<ReceivedBlock> destinationDumpBlocks() const;
+    unsigned destinationDumpsCompleted() const;
 
-    // The copy scripts. Both only send; mode 1 is PERFORMANCE, any other value SONG MIX.
-    void copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
-                         unsigned char program, unsigned char part, int withSysFx, int withInsFx,
-                         int withName);
-    void copyVoiceToPartES(const VoiceRecord& voice, int mode, unsigned char bankIndex,
-                           unsigned char program, unsigned char part, int withSysFx, int withInsFx,
-                           int withName);
+    // The copy scripts: each sends and reports what went out and what it wrote; mode 1 is
+    // PERFORMANCE, any other value SONG MIX.
+    CopyReport copyVoiceToPart(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                               unsigned char program, unsigned char part, int withSysFx,
+                               int withInsFx, int withName);
+    CopyReport copyVoiceToPartES(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                                 unsigned char program, unsigned char part, int withSysFx,
+                                 int withInsFx, int withName);
     // The script of the identified family on a snapshot of the voice taken now.
-    void copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
-                           unsigned char part, int withSysFx, int withInsFx, int withName);
+    CopyPlan planCopyOfFamily(int mode, unsigned char bankIndex, unsigned char program,
+                              unsigned char part, int withSysFx, int withInsFx, int withName) const;
+    CopyReport copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
+                                 unsigned char part, int withSysFx, int withInsFx, int withName);
+    // Sends a plan in its order, each message completely before the next; a message that fails
+    // does not stop the rest.
+    CopyReport sendCopy(const CopyPlan& plan);
 
   protected:
+    // Hands a verified block to the destination dump under way; called under the port's lock.
+    void keepDestinationBlock(int address, const unsigned char* data, int length);
+
     ModelFamily family_ = FamilyS90;
     std::unique_ptr<VoiceRecord> voiceRecord;
     std::unique_ptr<ByteBlock> performanceCommon;
     std::array<unsigned, 4> voiceBlockCounts_{};
+    DumpCollector destinationDump_;
 };
 
 }  // namespace tessaline

@@ -265,6 +265,7 @@ bool MainDialog::event(QEvent* event) {
         case WM_VOICE_RECEIVED:
         case WM_PERFORMANCE_RECEIVED:
         case WM_MIX_RECEIVED:
+        case WM_DESTINATION_DUMP_RECEIVED:
         case WM_PORTS_CLOSED:
             if (windowExists_) {
                 handleNotice(message);
@@ -278,9 +279,11 @@ bool MainDialog::event(QEvent* event) {
 void MainDialog::handleNotice(unsigned message) {
     switch (message) {
         case WM_SYNTH_IDENTIFIED:
+            copyCheck_.reset();  // the dump count starts again with the new identification
             showConnected();
             break;
         case WM_PORTS_CLOSED:
+            copyCheck_.reset();
             showNotConnected();
             break;
         case WM_VOICE_RECEIVED:
@@ -292,6 +295,9 @@ void MainDialog::handleNotice(unsigned message) {
             break;
         case WM_MIX_RECEIVED:
             closeProgressPopup();
+            break;
+        case WM_DESTINATION_DUMP_RECEIVED:
+            checkCopy();
             break;
         default:
             break;

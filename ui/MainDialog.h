@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QIcon>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "synth/CopyPlan.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SavedSelections.h"
 #include "ui/SystemMenu.h"
@@ -116,6 +118,10 @@ class MainDialog : public QDialog {
     // Transfer run.
     void transferTimedOut();
     void closeProgressPopup();
+    // Asks for the destination's dump; a pending check waits for the first one after it.
+    void requestDestination(int type);
+    // Compares the destination's answer with the copy; sends it once more on a difference.
+    void checkCopy();
 
     SynthDevice& device_;
     SavedSelections& saved_;
@@ -139,6 +145,15 @@ class MainDialog : public QDialog {
     QIcon icon_;
     std::vector<SystemMenuEntry> systemMenu_;
     std::unique_ptr<ProgressPopup> progressPopup_;
+    // "Check each copy": the copy whose answer is awaited.
+    struct CopyCheck {
+        CopyPlan plan;
+        WrittenValues written;
+        int type = 0;
+        unsigned dumpsBefore = 0;  // destination dumps complete when the answer was asked for
+        bool sentTwice = false;
+    };
+    std::optional<CopyCheck> copyCheck_;
     bool windowExists_ = false;
     bool windowDestroyed_ = false;
 };

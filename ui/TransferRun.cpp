@@ -1,6 +1,8 @@
 // The transfer run: what one press of Execute does, and how the run ends.
+#include "midi/DeliverySettings.h"
 #include "platform/qt/WindowTimers.h"
 #include "res/ResourceIds.h"
+#include "synth/ReadBack.h"
 #include "synth/SynthDevice.h"
 #include "ui/MainDialog.h"
 #include "ui/ProgressPopup.h"
@@ -18,6 +20,7 @@ void MainDialog::execute() {
     if (!device_.isConnected()) {
         return;
     }
+    copyCheck_.reset();
     const int type = destinationType();
     if (type == 1 || type == 3) {
         device_.setMode(type);
@@ -38,14 +41,56 @@ void MainDialog::execute() {
     if (!voiceBankValid() || programByte(program) > 127 || fields_.partIndex < 0) {
         return;
     }
-    device_.copyVoiceOfFamily(type, static_cast<unsigned char>(fields_.VoiceBank),
-                              programByte(program), static_cast<unsigned char>(fields_.partIndex),
-                              fields_.withSysFx, fields_.withInsFx, fields_.withName);
+    const CopyPlan plan = device_.planCopyOfFamily(
+        type, static_cast<unsigned char>(fields_.VoiceBank), programByte(program),
+        static_cast<unsigned char>(fields_.partIndex), fields_.withSysFx, fields_.withInsFx,
+        fields_.withName);
+    const CopyReport report = device_.sendCopy(plan);
+    // A copy that did not all go out has had its error boxes; comparing would only add one.
+    if (readCheckEachCopy(device_.profile()) && report.allSent()) {
+        copyCheck_ = CopyCheck{plan, report.written, type, 0, false};
+    }
+    requestDestination(type);
+}
+
+void MainDialog::requestDestination(int type) {
+    if (copyCheck_) {
+        copyCheck_->dumpsBefore = device_.destinationDumpsCompleted();
+    }
     if (type == 1) {
         device_.requestPerformanceDump();
     } else {
         device_.requestMixDump();
     }
+}
+
+void MainDialog::checkCopy() {
+    if (!copyCheck_ || device_.destinationDumpsCompleted() == copyCheck_->dumpsBefore) {
+        return;
+    }
+    const ReadBackResult result =
+        compareReadBack(copyCheck_->written, device_.destinationDumpBlocks());
+    if (result.matches()) {
+        copyCheck_.reset();
+        return;
+    }
+    if (!copyCheck_->sentTwice) {
+        // A message lost on the way is the usual cause: the same copy again, mode change first
+        // as Execute does, and a second look.
+        copyCheck_->sentTwice = true;
+        device_.setMode(copyCheck_->type);
+        if (!device_.sendCopy(copyCheck_->plan).allSent()) {
+            copyCheck_.reset();
+            return;
+        }
+        requestDestination(copyCheck_->type);
+        return;
+    }
+    copyCheck_.reset();
+    device_.messageBoxes().show(
+        "The instrument did not take " + std::to_string(result.differences.size()) + " of the " +
+            std::to_string(result.values) + " values sent. Press Execute to send the copy again.",
+        device_.deviceName(), BoxIcon::Exclamation);
 }
 
 void MainDialog::transferTimedOut() {

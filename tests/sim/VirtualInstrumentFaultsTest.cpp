@@ -92,6 +92,36 @@ TEST_F(VirtualInstrumentFaults, GarbageGoesOnceAheadOfTheNextReplies) {
     EXPECT_EQ(replies[0], chosen);
 }
 
+// Lost parameter changes: the n-th from now, or those to one address, once or for good; each
+// counted as dropped, every other write taken as usual.
+TEST_F(VirtualInstrumentFaults, DropsOnlyTheChosenParameterChanges) {
+    auto write = [&](unsigned address, unsigned char value) {
+        instrument.receive(parameterChange(instrument, address, {value}));
+        return instrument.block(address & 0xFFFF00).value()[address & 0xFF] == value;
+    };
+    const Bytes zeros(8, 0x00);
+    ASSERT_TRUE(instrument.writeMemory(0x300000, zeros));
+    ASSERT_TRUE(instrument.writeMemory(0x310000, zeros));
+    instrument.dropNthParameterChange(2);
+    EXPECT_TRUE(write(0x300001, 0x11));
+    EXPECT_FALSE(write(0x300002, 0x12));
+    EXPECT_TRUE(write(0x300002, 0x13));
+
+    instrument.dropParameterChangesTo(0x310005, 1);
+    EXPECT_TRUE(write(0x310004, 0x21));
+    EXPECT_FALSE(write(0x310005, 0x22));
+    EXPECT_TRUE(write(0x310005, 0x23));
+
+    instrument.dropParameterChangesTo(0x310006, -1);
+    EXPECT_FALSE(write(0x310006, 0x31));
+    EXPECT_FALSE(write(0x310006, 0x32));
+    EXPECT_EQ(instrument.ignored().dropped, 4);
+    EXPECT_EQ(instrument.ignored().total(), 4);
+
+    instrument.clearFaults();
+    EXPECT_TRUE(write(0x310006, 0x33));
+}
+
 TEST_F(VirtualInstrumentFaults, ClearFaultsDisarmsEverything) {
     instrument.setSilent(true);
     instrument.corruptNextBlocks(3);

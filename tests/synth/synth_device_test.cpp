@@ -177,6 +177,46 @@ TEST_P(Routing, MixBlockNotifiesAndStoresNothing) {
     EXPECT_EQ(rig.device.voiceBlockCounts(), (std::array<unsigned, 4>{}));
 }
 
+// The read-back check compares with the whole answer: kept from header to footer, each new dump
+// replacing the last, and nothing of a voice dump or of a dump without its own footer.
+TEST_P(Routing, DestinationDumpIsKeptFromHeaderToFooter) {
+    const FamilyCase& family = GetParam();
+    const Bytes common = pattern(family.performanceSize, 3);
+    const Bytes part = pattern(64, 7);
+    rig.deliver(block(0x0E4F00, {}));
+    rig.deliver(block(0x300000, common));
+    rig.deliver(block(0x310100, part));
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 0u);  // no footer yet
+    EXPECT_TRUE(rig.device.destinationDumpBlocks().empty());
+    rig.deliver(block(0x0F4F00, {}));
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 1u);
+    EXPECT_EQ(rig.device.destinationDumpBlocks(),
+              (std::vector<ReceivedBlock>{{0x300000, common}, {0x310100, part}}));
+    EXPECT_EQ(rig.noticeMessages(),
+              (std::vector<unsigned>{WM_PERFORMANCE_RECEIVED, WM_DESTINATION_DUMP_RECEIVED}));
+
+    // A voice dump, a mix dump closed by the performance footer, a block outside any dump.
+    rig.deliver(block(0x0E0F00, {}));
+    rig.deliver(block(0x407000, pattern(family.voiceSizes[0])));
+    rig.deliver(block(0x0F0F00, {}));
+    rig.deliver(block(0x0E5F00, {}));
+    rig.deliver(block(0x370000, part));
+    rig.deliver(block(0x0F4F00, {}));
+    rig.deliver(block(0x370100, part));
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 1u);
+
+    // A mix dump replaces the performance; a block whose byte count disagrees is left out.
+    Bytes miscounted = block(0x370200, pattern(64));
+    miscounted[4 + family.modelId.size()] += 1;                                          // BL
+    miscounted[miscounted.size() - 2] = (miscounted[miscounted.size() - 2] - 1) & 0x7F;  // sum
+    rig.deliver(block(0x0E5F00, {}));
+    rig.deliver(block(0x370000, part));
+    rig.deliver(miscounted);
+    rig.deliver(block(0x0F5F00, {}));
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 2u);
+    EXPECT_EQ(rig.device.destinationDumpBlocks(), (std::vector<ReceivedBlock>{{0x370000, part}}));
+}
+
 TEST_P(Routing, BadChecksumShowsOneBoxAndKeepsTheOldBlock) {
     const int size = GetParam().voiceSizes[0];
     rig.deliver(block(0x407000, pattern(size, 1)));

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/ForwardingMidiService.h"
 #include "platform/NoticeQueue.h"
 #include "sim/VirtualMidiService.h"
 #include "synth/SynthDevice.h"
@@ -16,10 +19,35 @@
 
 namespace tessaline::test {
 
+// Long messages for which the test's rule holds are not sent and fail as on an unplugged
+// interface. It sits under the trace, so a failed message is still traced as attempted.
+class FailingSends final : public ForwardingMidiService {
+  public:
+    using Rule = std::function<bool(const std::vector<unsigned char>&)>;
+    explicit FailingSends(MidiService& inner) : ForwardingMidiService(inner) {}
+
+    // Set before the run; sends happen on the session's thread.
+    void failWhen(Rule rule) { rule_ = std::move(rule); }
+    int failures() const { return failures_.load(); }
+
+    MidiResult outLongMsg(MidiOutHandle h, MidiHeader* header) override {
+        if (rule_ && header != nullptr &&
+            rule_(std::vector<unsigned char>(header->data, header->data + header->bufferLength))) {
+            ++failures_;
+            return midiresult::DeviceGone;
+        }
+        return inner().outLongMsg(h, header);
+    }
+
+  private:
+    Rule rule_;
+    std::atomic<int> failures_{0};
+};
+
 // The command line's own wiring, on the virtual instruments without cable pacing, with every
 // message traced into a string.
 struct CliRig {
-    CliRig() : tracing(virtualDevices, trace, lock), overlay(&stored) {}
+    CliRig() : failing(virtualDevices), tracing(failing, trace, lock), overlay(&stored) {}
 
     // Runs one command line; returns the exit code.
     int run(const std::vector<std::string>& args) {
@@ -52,6 +80,7 @@ struct CliRig {
     }
 
     VirtualMidiService virtualDevices{false};
+    FailingSends failing;
     std::mutex lock;
     std::ostringstream trace;
     cli::TracingMidiService tracing;

@@ -41,15 +41,18 @@ TEST(CliOptions, OptionsBeforeTheCommand) {
 }
 
 TEST(CliOptions, CopyToAPerformance) {
-    auto r = parse({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
-                    "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"});
+    auto r =
+        parse({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to", "performance:B16",
+               "--part", "3", "--sys-fx", "--ins-fx", "--name", "--verify"});
     ASSERT_EQ(r.error, "");
     const CopySpec& c = r.options.copy;
     EXPECT_EQ(*r.options.deviceText, "Motif ES7");
     EXPECT_EQ(c.destination, Destination::Performance);
     EXPECT_EQ(c.performance.program(), 16 + 15);
     EXPECT_EQ(c.part, 3);
-    EXPECT_TRUE(c.sysFx && c.insFx && c.name);
+    EXPECT_TRUE(c.sysFx && c.insFx && c.name && c.verify);
+    EXPECT_FALSE(
+        parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "1"}).options.copy.verify);
 }
 
 TEST(CliOptions, CopyRejectsWhatCannotBeSent) {

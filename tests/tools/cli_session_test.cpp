@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <regex>
 
 #include "synth/DisplayLines.h"
 #include "tests/tools/CliRig.h"
 
 namespace tessaline::test {
 namespace {
+
+using Bytes = std::vector<unsigned char>;
 
 struct Instrument {
     const char* device;
@@ -146,6 +150,107 @@ TEST(Cli, DestinationsTheModelLacksAndUnknownBanksSendNoCopy) {
         EXPECT_EQ(rig.run({"--device", "Motif 7", "voice", "PRE6:A01"}), 1);
         EXPECT_NE(rig.err.str().find("no bank PRE6"), std::string::npos);
     }
+}
+
+std::vector<std::string> sentLines(const CliRig& rig) {
+    std::vector<std::string> sent;
+    for (const std::string& line : rig.lines(rig.trace)) {
+        if (line.rfind("> ", 0) == 0) {
+            sent.push_back(line);
+        }
+    }
+    return sent;
+}
+
+bool startsAnyLine(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+TEST(Cli, ACommandWhoseMessagesCannotAllBeSentEndsWithExitFour) {
+    auto identityRequest = [](const Bytes& m) { return m.size() > 1 && m[1] == 0x7E; };
+    auto dumpRequest = [](const Bytes& m) { return m.size() > 2 && m[1] == 0x43 && m[2] == 0x20; };
+    const std::pair<std::vector<std::string>, FailingSends::Rule> cases[] = {
+        {{"identify"}, identityRequest},
+        {{"voice", "PRE1:A01"}, dumpRequest},
+        {{"performance", "A01"}, dumpRequest},
+    };
+    for (const auto& [command, rule] : cases) {
+        CliRig rig;
+        rig.failing.failWhen(rule);
+        std::vector<std::string> args{"--device", "Motif ES7"};
+        args.insert(args.end(), command.begin(), command.end());
+        EXPECT_EQ(rig.run(args), 4) << command[0];
+        EXPECT_GT(rig.failing.failures(), 0) << command[0];
+        EXPECT_NE(rig.err.str().find("not every message could be sent"), std::string::npos)
+            << command[0];
+    }
+}
+
+// Writes into part 3 fail: the copy says how many of its messages went out and is not
+// reported as done, nor is the performance asked for.
+TEST(Cli, ACopyWithFailedSendsSaysHowManyWentOut) {
+    CliRig rig;
+    rig.failing.failWhen([](const Bytes& m) {
+        return m.size() > 7 && m[2] == 0x10 && m[5] == 0x31 && m[6] == 0x02;
+    });
+    EXPECT_EQ(rig.run({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
+                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"}),
+              4);
+    const auto sent = sentLines(rig);
+    const auto mode = std::find(sent.rbegin(), sent.rend(), "> F0 43 10 7F 00 0A 00 01 01 F7");
+    ASSERT_NE(mode, sent.rend());
+    const auto attempted = std::count_if(mode.base(), sent.end(), [](const std::string& line) {
+        return line.rfind("> F0 43 10 7F 00 ", 0) == 0;
+    });
+    EXPECT_EQ(attempted, std::distance(mode.base(), sent.end()));  // no dump request after it
+    ASSERT_GT(rig.failing.failures(), 0);
+    const auto out = rig.lines(rig.out);
+    EXPECT_TRUE(hasLine(out, "Sent " + std::to_string(attempted - rig.failing.failures()) + " of " +
+                                 std::to_string(attempted) + " messages"))
+        << rig.out.str();
+    EXPECT_FALSE(startsAnyLine(out, "Copied"));
+}
+
+// The third part's 0D (its level: 7F for the destination) is lost once on the way. The first check
+// finds it, the copy goes again, the second check finds every value in place.
+TEST(Cli, VerifyFindsALostValueAndTheSecondCopyMendsIt) {
+    CliRig rig;
+    VirtualInstrument& instrument = *rig.virtualDevices.instrument(0);
+    ASSERT_NE(instrument.userPerformance(31).at(0x310200)[0x0D], 0x7F);
+    instrument.dropParameterChangesTo(0x31020D, 1);
+    ASSERT_EQ(
+        rig.run({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to", "performance:B16",
+                 "--part", "3", "--sys-fx", "--ins-fx", "--name", "--verify"}),
+        0)
+        << rig.err.str();
+    const auto out = rig.lines(rig.out);
+    std::vector<std::string> verified;
+    std::copy_if(out.begin(), out.end(), std::back_inserter(verified),
+                 [](const std::string& line) { return line.rfind("Verified ", 0) == 0; });
+    ASSERT_EQ(verified.size(), 2u) << rig.out.str();
+    EXPECT_EQ(verified[0], verified[1]);
+    const std::regex full("Verified ([0-9]+) of \\1 values \\(0 not reported\\)");
+    EXPECT_TRUE(std::regex_match(verified[0], full)) << verified[0];
+    EXPECT_TRUE(startsAnyLine(out, "1 value differs: 31 02 0D sent 7F, found "));
+    EXPECT_TRUE(hasLine(out, "Sent the copy a second time"));
+    EXPECT_TRUE(hasLine(out, "Copied PRE1:A01 into part 3 of performance B16"));
+    EXPECT_EQ(instrument.block(0x310200).value()[0x0D], 0x7F);
+    EXPECT_EQ(instrument.ignored().dropped, 1);
+}
+
+TEST(Cli, VerifyNamesAValueTheInstrumentNeverTakes) {
+    CliRig rig;
+    VirtualInstrument& instrument = *rig.virtualDevices.instrument(0);
+    ASSERT_NE(instrument.userPerformance(31).at(0x310200)[0x0D], 0x7F);
+    instrument.dropParameterChangesTo(0x31020D, -1);
+    EXPECT_EQ(rig.run({"--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
+                       "performance:B16", "--part", "3", "--verify"}),
+              5);
+    EXPECT_TRUE(hasLine(rig.lines(rig.out), "Sent the copy a second time"));
+    EXPECT_NE(rig.err.str().find("did not take 1 of the "), std::string::npos) << rig.err.str();
+    EXPECT_NE(rig.err.str().find("31 02 0D sent 7F, found "), std::string::npos) << rig.err.str();
+    EXPECT_EQ(instrument.ignored().dropped, 2);
 }
 
 TEST(Cli, DeviceChoicesThatDoNotExistAreUsageErrors) {

@@ -39,6 +39,10 @@ void VirtualInstruments::setSilent(int device, bool silent) {
     impl_->at(device).setSilent(silent);
 }
 
+void VirtualInstruments::dropParameterChangesTo(int device, unsigned address, int times) {
+    impl_->at(device).dropParameterChangesTo(address, times);
+}
+
 int VirtualInstruments::receivedCount(int device) const {
     return impl_->at(device).receivedCount();
 }

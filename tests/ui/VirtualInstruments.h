@@ -20,6 +20,9 @@ class VirtualInstruments {
     bool waitIdle(int timeoutMs = 5000);
 
     void setSilent(int device, bool silent);
+    // The next `times` parameter changes to `address` never reach the memory; every one while
+    // times < 0.
+    void dropParameterChangesTo(int device, unsigned address, int times);
     int receivedCount(int device) const;
     int mode(int device) const;
     // A block of the instrument's addressable memory; empty when there is none.

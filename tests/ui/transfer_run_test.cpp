@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include "midi/DeliverySettings.h"
 #include "midi/Notices.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowRig.h"
@@ -192,6 +193,58 @@ TEST(TransferRun, TheMainWindowIsActiveAgainOnceThePopupHasGone) {
     ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
     EXPECT_EQ(rig.window.progressPopup(), nullptr);
     EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));
+}
+
+// The first part's 0D (its level, 7F for the destination) is lost on the way, once or always. With
+// "Check each copy" the window compares the answer, sends the copy once more on a difference,
+// and only a difference that survives gets a box; without it nothing changes.
+TEST(TransferRun, CheckEachCopySendsAgainAndReportsOnlyWhatSurvives) {
+    struct Case {
+        bool check;
+        int drops;  // -1: every write
+        int sends;
+        bool box;
+    };
+    for (const Case& c :
+         {Case{false, 1, 1, false}, Case{true, 1, 2, false}, Case{true, -1, 2, true}}) {
+        SCOPED_TRACE(testing::Message() << "check " << c.check << ", drops " << c.drops);
+        WindowRig rig;
+        writeCheckEachCopy(rig.profile, c.check);
+        ASSERT_TRUE(rig.connect());
+        rig.settle();
+        constexpr unsigned kLevel = kPerformancePart + 0x0D;
+        ASSERT_NE(rig.sim.block(kMotifES7, kPerformancePart)[0x0D], 0x7F);
+        rig.sim.dropParameterChangesTo(kMotifES7, kLevel, c.drops);
+        const MainDialogFields& f = rig.window.fields();
+        const std::size_t values =
+            writtenValues(
+                rig.device.planCopyOfFamily(1, static_cast<unsigned char>(f.VoiceBank),
+                                            programByte(programValue(f.VoiceLetter, f.VoiceNum)),
+                                            static_cast<unsigned char>(f.partIndex), f.withSysFx,
+                                            f.withInsFx, f.withName))
+                .size();
+        const unsigned dumps = rig.device.destinationDumpsCompleted();
+        rig.clock.waits.clear();
+
+        rig.click(IDC_EXECUTE);
+        ASSERT_TRUE(waitUntil([&] {
+            return rig.device.destinationDumpsCompleted() == dumps + static_cast<unsigned>(c.sends);
+        }));
+        rig.settle();
+        EXPECT_EQ(rig.device.destinationDumpsCompleted(), dumps + static_cast<unsigned>(c.sends));
+        EXPECT_EQ(std::count(rig.clock.waits.begin(), rig.clock.waits.end(), 100), c.sends);
+        EXPECT_EQ(rig.sim.block(kMotifES7, kPerformancePart)[0x0D] == 0x7F, c.check && c.drops > 0);
+        if (c.box) {
+            ASSERT_EQ(rig.boxes.shown.size(), 1u);
+            EXPECT_EQ(rig.boxes.shown[0].text, "The instrument did not take 1 of the " +
+                                                   std::to_string(values) +
+                                                   " values sent. Press Execute to send the copy "
+                                                   "again.");
+            EXPECT_EQ(rig.boxes.shown[0].caption, "Motif ES7");
+        } else {
+            EXPECT_EQ(rig.boxes.count(), 0u);
+        }
+    }
 }
 
 TEST(TransferRun, AnUnselectedSourceLetterCopiesNothingAndTimesOut) {

@@ -73,9 +73,12 @@ std::string usageText() {
            "  voice BANK:LNN                     show a voice, e.g. PRE1:A01, USER2:H16, GM:C05\n"
            "  performance LNN                    show a USER performance, e.g. B16\n"
            "  copy --voice BANK:LNN --to performance:LNN --part P [--sys-fx] [--ins-fx] [--name]\n"
-           "  copy --voice BANK:LNN --to mix --part P [--sys-fx] [--ins-fx]\n"
+           "       [--verify]\n"
+           "  copy --voice BANK:LNN --to mix --part P [--sys-fx] [--ins-fx] [--verify]\n"
            "                                     copy a voice into part P (1-4 of a performance,\n"
-           "                                     1-16 of the song mix)\n"
+           "                                     1-16 of the song mix); --verify compares what\n"
+           "                                     the instrument then holds with what was sent,\n"
+           "                                     and sends the copy once more if they differ\n"
            "\n"
            "Options:\n"
            "  --in N           MIDI input device number\n"
@@ -85,7 +88,8 @@ std::string usageText() {
            "  --trace          print every message sent (>) and received (<)\n"
            "\n"
            "Exit codes: 0 done, 1 usage error, 2 a port could not be opened,\n"
-           "3 the instrument did not answer in time.\n";
+           "3 the instrument did not answer in time, 4 not every message could be sent,\n"
+           "5 the instrument did not take every value (copy --verify).\n";
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args) {
@@ -193,6 +197,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
             c.insFx = true;
         } else if (a == "--name") {
             c.name = true;
+        } else if (a == "--verify") {
+            c.verify = true;
         } else {
             return fail("unknown copy argument " + a);
         }

@@ -32,6 +32,7 @@ struct CopySpec {
     bool sysFx = false;
     bool insFx = false;
     bool name = false;
+    bool verify = false;  // compare the instrument's answer with what was sent
 };
 
 struct CliOptions {

@@ -35,6 +35,23 @@ std::optional<int> findDevice(unsigned count, const std::string& text,
     return std::nullopt;
 }
 
+// The first few differences as "31 02 0D sent 7F, found 00"; the rest are only counted.
+std::string describeDifferences(const std::vector<ValueDifference>& differences) {
+    constexpr std::size_t kShown = 4;
+    std::string text;
+    for (std::size_t i = 0; i < differences.size() && i < kShown; ++i) {
+        const ValueDifference& d = differences[i];
+        text += (i == 0 ? "" : "; ") +
+                MidiPort::formatHexPairs(static_cast<unsigned>(d.address), 3) + " sent " +
+                MidiPort::formatHexPairs(static_cast<unsigned>(d.sent), 1) + ", found " +
+                MidiPort::formatHexPairs(static_cast<unsigned>(d.found), 1);
+    }
+    if (differences.size() > kShown) {
+        text += "; and " + std::to_string(differences.size() - kShown) + " more";
+    }
+    return text;
+}
+
 std::string programText(int letter, int number) {
     std::string text(1, static_cast<char>('A' + letter));
     if (number + 1 < 10) {
@@ -132,11 +149,24 @@ int CliSession::listDevices(MidiService& midi) {
     return kExitOk;
 }
 
+int CliSession::sendsWentOut(int failedBefore) {
+    if (device_.failedSendCount() == failedBefore) {
+        return kExitOk;
+    }
+    complain("not every message could be sent");
+    return kExitNotSent;
+}
+
 int CliSession::connect() {
     notices_.drain();
+    const int failedBefore = device_.failedSendCount();
     if (device_.open(1) == 0) {
         complain("a MIDI port could not be opened");
         return kExitPort;
+    }
+    // An Identity Request that never left cannot be answered: no point waiting for it.
+    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+        return code;
     }
     if (!notices_.waitFor(WM_SYNTH_IDENTIFIED, timeoutMs_)) {
         say("Not connected");
@@ -173,8 +203,12 @@ int CliSession::findBank(const std::string& name, int& index) {
 int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice) {
     notices_.drain();
     const auto before = device_.voiceBlockCounts();
+    const int failedBefore = device_.failedSendCount();
     device_.selectVoice(static_cast<unsigned char>(bankIndex),
                         static_cast<unsigned char>(voice.program()));
+    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+        return code;
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     if (!notices_.waitFor(WM_VOICE_RECEIVED, timeoutMs_)) {
         say("Timeout");
@@ -201,7 +235,11 @@ int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoic
 
 int CliSession::fetchPerformance(const ProgramSpec& performance) {
     notices_.drain();
+    const int failedBefore = device_.failedSendCount();
     device_.selectPerformance(static_cast<unsigned char>(performance.program()));
+    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+        return code;
+    }
     if (!notices_.waitFor(WM_PERFORMANCE_RECEIVED, timeoutMs_)) {
         say("Timeout");
         return kExitTimeout;
@@ -267,6 +305,7 @@ int CliSession::copy(const CopySpec& request) {
 
     // What Execute does, in its order.
     const int mode = toPerformance ? kModePerformance : kModeSongMix;
+    const int failedBefore = device_.failedSendCount();
     device_.setMode(mode);
     if (!toPerformance) {
         say(kSongPrompt);
@@ -275,20 +314,18 @@ int CliSession::copy(const CopySpec& request) {
             std::getline(console_.in, line);
         }
     }
-    notices_.drain();
-    device_.copyVoiceOfFamily(mode, static_cast<unsigned char>(bank),
-                              static_cast<unsigned char>(request.voice.program()),
-                              static_cast<unsigned char>(request.part - 1), request.sysFx ? 1 : 0,
-                              request.insFx ? 1 : 0, request.name ? 1 : 0);
-    if (toPerformance) {
-        device_.requestPerformanceDump();
-    } else {
-        device_.requestMixDump();
+    if ((code = sendsWentOut(failedBefore)) != kExitOk) {
+        return code;
     }
-    const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
-    if (!notices_.waitFor(answer, timeoutMs_)) {
-        say("Timeout");
-        return kExitTimeout;
+    const CopyPlan plan = device_.planCopyOfFamily(
+        mode, static_cast<unsigned char>(bank), static_cast<unsigned char>(request.voice.program()),
+        static_cast<unsigned char>(request.part - 1), request.sysFx ? 1 : 0, request.insFx ? 1 : 0,
+        request.name ? 1 : 0);
+    notices_.drain();
+    CopyReport report;
+    if ((code = sendCopy(plan, report)) != kExitOk ||
+        (code = fetchDestination(toPerformance, request.verify)) != kExitOk) {
+        return code;
     }
 
     say(device_.formatVoiceLine(bank, request.voice.letter, request.voice.number));
@@ -297,11 +334,89 @@ int CliSession::copy(const CopySpec& request) {
     if (toPerformance) {
         say("Copied " + source + " into part " + std::to_string(request.part) + " of performance " +
             programText(request.performance.letter, request.performance.number));
-        say(device_.formatPerformanceLine(request.performance.letter, request.performance.number));
     } else {
         say("Copied " + source + " into part " + std::to_string(request.part) + " of the song mix");
     }
+
+    ReadBackResult check;
+    if (request.verify) {
+        check = checkCopy(report);
+        if (!check.matches()) {
+            // A message lost on the way is the usual cause; the same copy again, mode change
+            // first as Execute does, mends that. What still differs afterwards is real.
+            say("Sent the copy a second time");
+            const int failedAgain = device_.failedSendCount();
+            device_.setMode(mode);
+            if ((code = sendsWentOut(failedAgain)) != kExitOk ||
+                (code = sendCopy(plan, report)) != kExitOk ||
+                (code = fetchDestination(toPerformance, true)) != kExitOk) {
+                return code;
+            }
+            check = checkCopy(report);
+        }
+    }
+    if (toPerformance) {
+        say(device_.formatPerformanceLine(request.performance.letter, request.performance.number));
+    }
+    if (!check.matches()) {
+        complain("the instrument did not take " + std::to_string(check.differences.size()) +
+                 " of the " + std::to_string(check.values) +
+                 " values sent: " + describeDifferences(check.differences));
+        return kExitNotTaken;
+    }
     return kExitOk;
+}
+
+int CliSession::sendCopy(const CopyPlan& plan, CopyReport& report) {
+    report = device_.sendCopy(plan);
+    if (report.allSent()) {
+        return kExitOk;
+    }
+    say("Sent " + std::to_string(report.sent) + " of " + std::to_string(report.planned) +
+        " messages");
+    complain("not every message could be sent");
+    return kExitNotSent;
+}
+
+int CliSession::fetchDestination(bool toPerformance, bool whole) {
+    const unsigned completedBefore = device_.destinationDumpsCompleted();
+    const int failedBefore = device_.failedSendCount();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    if (toPerformance) {
+        device_.requestPerformanceDump();
+    } else {
+        device_.requestMixDump();
+    }
+    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+        return code;
+    }
+    const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
+    if (!notices_.waitFor(answer, timeoutMs_)) {
+        say("Timeout");
+        return kExitTimeout;
+    }
+    while (whole && device_.destinationDumpsCompleted() == completedBefore) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            say("Timeout");
+            return kExitTimeout;
+        }
+        notices_.take(static_cast<int>(left.count()));  // the footer's notice wakes this
+    }
+    return kExitOk;
+}
+
+ReadBackResult CliSession::checkCopy(const CopyReport& report) {
+    const ReadBackResult check = compareReadBack(report.written, device_.destinationDumpBlocks());
+    say("Verified " + std::to_string(check.checked) + " of " + std::to_string(check.values) +
+        " values (" + std::to_string(check.notReported) + " not reported)");
+    if (!check.matches()) {
+        const std::size_t n = check.differences.size();
+        say(std::to_string(n) + (n == 1 ? " value differs: " : " values differ: ") +
+            describeDifferences(check.differences));
+    }
+    return check;
 }
 
 }  // namespace tessaline::cli

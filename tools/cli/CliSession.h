@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/NoticeQueue.h"
+#include "synth/ReadBack.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliOptions.h"
 
@@ -16,6 +17,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitPort = 2;
 inline constexpr int kExitTimeout = 3;
+inline constexpr int kExitNotSent = 4;   // not every message could be sent
+inline constexpr int kExitNotTaken = 5;  // the instrument did not take every value sent
 
 // Where the session writes and reads; the lock keeps trace lines from other threads whole.
 struct Console {
@@ -51,6 +54,14 @@ class CliSession {
     int findBank(const std::string& name, int& index);
     int fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice);
     int fetchPerformance(const ProgramSpec& performance);
+    // Asks for the destination's dump and waits for the block that names it, and with `whole`
+    // for the footer that ends it.
+    int fetchDestination(bool toPerformance, bool whole);
+    // Sends the copy and tells how much of it went out.
+    int sendCopy(const CopyPlan& plan, CopyReport& report);
+    ReadBackResult checkCopy(const CopyReport& report);
+    // kExitOk when no send has failed since the count read `failedBefore`.
+    int sendsWentOut(int failedBefore);
     void say(const std::string& line);
     void complain(const std::string& line);
 

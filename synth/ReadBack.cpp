@@ -1,0 +1,39 @@
+#include "synth/ReadBack.h"
+
+namespace tessaline {
+
+namespace {
+
+// The byte a block holds for an address, or -1.
+int heldAt(const ReceivedBlock& block, int address) {
+    const long long offset = static_cast<long long>(address) - block.address;
+    if (offset < 0 || offset >= static_cast<long long>(block.data.size())) {
+        return -1;
+    }
+    return block.data[static_cast<std::size_t>(offset)];
+}
+
+}  // namespace
+
+ReadBackResult compareReadBack(const WrittenValues& written,
+                               std::span<const ReceivedBlock> blocks) {
+    ReadBackResult result;
+    result.values = static_cast<int>(written.size());
+    for (const auto& [address, sent] : written) {
+        int found = -1;
+        for (auto block = blocks.rbegin(); block != blocks.rend() && found < 0; ++block) {
+            found = heldAt(*block, address);
+        }
+        if (found < 0) {
+            ++result.notReported;
+            continue;
+        }
+        ++result.checked;
+        if (found != sent) {
+            result.differences.push_back({address, sent, found});
+        }
+    }
+    return result;
+}
+
+}  // namespace tessaline
