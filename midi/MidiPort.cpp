@@ -23,7 +23,7 @@ bool MidiPort::onCallbackThread() {
     return tlsInCallback;
 }
 
-MidiPort::MidiPort(const PortServices& services) : services_(services) {
+MidiPort::MidiPort(const PortServices& services) : services_(services), pacer_(services.clock) {
     inHeader.data = inBuffer;
     inHeader.bufferLength = kInputBufferSize;
 }
@@ -46,6 +46,7 @@ int MidiPort::open(int identify) {
     const std::string name = deviceName();
     inDevice = services_.profile.readInt(kEmptySection, name + " In", 0);
     outDevice = services_.profile.readInt(kEmptySection, name + " Out", 0);
+    loadSendSpeed(name);
 
     MidiService& midi = services_.midi;
     if (midi.outGetNumDevs() > 0) {
@@ -172,7 +173,10 @@ int MidiPort::sendLong(const unsigned char* data, int length) {
     if (check(midi.outPrepareHeader(midiOut, &header), 0) != 0) {
         return 1;
     }
-    if (check(midi.outLongMsg(midiOut, &header), 0) != 0) {
+    waitTurn(header.bufferLength);
+    const MidiResult sent = midi.outLongMsg(midiOut, &header);
+    pacer_.afterSend();
+    if (check(sent, 0) != 0) {
         return 1;
     }
     if (check(midi.outUnprepareHeader(midiOut, &header), 0) != 0) {
@@ -184,13 +188,47 @@ int MidiPort::sendLong(const unsigned char* data, int length) {
 void MidiPort::sendControlChange(int controller, int value, int channel) {
     const auto message = static_cast<std::uint32_t>(
         ((0xB0 + channel) & 0xFF) | ((controller & 0xFF) << 8) | ((value & 0xFF) << 16));
+    waitTurn(3);
     services_.midi.outShortMsg(midiOut, message);  // short-message failures stay silent
+    pacer_.afterSend();
 }
 
 void MidiPort::sendProgramChange(int program, int channel) {
     const auto message =
         static_cast<std::uint32_t>(((0xC0 + channel) & 0xFF) | ((program & 0xFF) << 8));
+    waitTurn(2);
     services_.midi.outShortMsg(midiOut, message);
+    pacer_.afterSend();
+}
+
+SendSpeed MidiPort::sendSpeed() {
+    // The ports open before the instrument has named itself; its model's speed applies from
+    // the moment it has.
+    const std::string name = deviceName();
+    if (name != speedModel_) {
+        loadSendSpeed(name);
+    }
+    return pacer_.speed();
+}
+
+void MidiPort::setSendSpeed(const SendSpeed& speed) {
+    speedChosen_ = true;
+    pacer_.setSpeed(speed);
+}
+
+void MidiPort::loadSendSpeed(const std::string& modelName) {
+    const bool isVirtual =
+        outDevice >= 0 && services_.midi.outIsVirtual(static_cast<unsigned>(outDevice));
+    speedModel_ = modelName;
+    if (!speedChosen_) {
+        pacer_.setSpeed(readSendSpeed(services_.profile, modelName,
+                                      isVirtual ? SendSpeed::fast() : SendSpeed::cable()));
+    }
+}
+
+void MidiPort::waitTurn(std::size_t bytes) {
+    sendSpeed();
+    pacer_.beforeSend(bytes);
 }
 
 void MidiPort::selectProgram(int program, int bank) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "midi/DeliverySettings.h"
 #include "midi/Notices.h"
+#include "midi/SendPacer.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MidiService.h"
@@ -78,10 +80,18 @@ class MidiPort {
     int requeueInput();
     int reportError(int input);
 
+    // Every send waits its turn at the send speed (see SendPacer).
     int sendLong(const unsigned char* data, int length);
     void sendControlChange(int controller, int value, int channel);
     void sendProgramChange(int program, int channel);
     void selectProgram(int program, int bank);
+
+    // The speed messages go out at: the one stored for the model, read when the ports open
+    // and again once an instrument names another model; without one, cable for a real output
+    // and fast for a built-in virtual instrument. Sending thread only.
+    SendSpeed sendSpeed();
+    // Sends at this speed from now on, whatever is stored (the command line's choice).
+    void setSendSpeed(const SendSpeed& speed);
 
     static int isUniversalNonRealtime(const unsigned char* data);
     void postToMainWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
@@ -158,8 +168,15 @@ class MidiPort {
 
   private:
     std::atomic<int> failedSends_{0};
+    // The stored speed for `modelName`, or the default of the output now chosen.
+    void loadSendSpeed(const std::string& modelName);
+    void waitTurn(std::size_t bytes);
+
     PortServices services_;
     SetupDialogRunner* setupRunner_ = nullptr;
+    SendPacer pacer_;
+    std::string speedModel_;  // the model name the speed was read for
+    bool speedChosen_ = false;
 };
 
 }  // namespace tessaline

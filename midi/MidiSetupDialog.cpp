@@ -1,5 +1,6 @@
 #include "midi/MidiSetupDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
@@ -7,6 +8,7 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/qt/DialogOwner.h"
 #include "res/MidiSetupIcon.h"
@@ -38,6 +40,27 @@ void selectDevice(QComboBox& list, int device) {
     list.setCurrentIndex(device >= 0 && device < list.count() ? device : -1);
 }
 
+// Each item holds its speed in stored form. A pause stored by another version or typed into
+// the settings shows among the others in order, so that OK keeps it.
+void fillSpeedList(QComboBox& list, const SendSpeed& current) {
+    std::vector<SendSpeed> speeds{SendSpeed::cable(), SendSpeed::fast()};
+    for (const int ms : {1, 2, 5, 10, 20, 50, 100}) {
+        speeds.push_back(SendSpeed::pause(ms));
+    }
+    if (std::find(speeds.begin(), speeds.end(), current) == speeds.end()) {
+        const auto later = std::find_if(speeds.begin(), speeds.end(), [&](const SendSpeed& s) {
+            return s.kind == SendSpeedKind::FixedPause && s.pauseMs > current.pauseMs;
+        });
+        speeds.insert(later, current);
+    }
+    for (const SendSpeed& speed : speeds) {
+        list.addItem(QString::fromStdString(sendSpeedText(speed)), storedSendSpeed(speed));
+        if (speed == current) {
+            list.setCurrentIndex(list.count() - 1);
+        }
+    }
+}
+
 }  // namespace
 
 MidiSetupDialog::MidiSetupDialog(MidiPort& port, QWidget* parent)
@@ -58,6 +81,8 @@ MidiSetupDialog::MidiSetupDialog(MidiPort& port, QWidget* parent)
     }
     inputList_ = built_.find<QComboBox>(IDC_MIDI_IN_LIST);
     outputList_ = built_.find<QComboBox>(IDC_MIDI_OUT_LIST);
+    speedList_ = built_.find<QComboBox>(IDC_SEND_SPEED_LIST);
+    checkEachCopy_ = built_.find<QCheckBox>(IDC_CHECK_EACH_COPY);
     if (auto* ok = built_.find<QPushButton>(IDOK)) {
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     }
@@ -81,11 +106,25 @@ void MidiSetupDialog::initDialog() {
     fillDeviceList(*outputList_, midi, &MidiService::outGetNumDevs, &MidiService::outGetDevName);
     selectDevice(*inputList_, inDevice);
     selectDevice(*outputList_, outDevice);
+    shownSpeed_ = port_.sendSpeed();
+    fillSpeedList(*speedList_, shownSpeed_);
+    checkEachCopy_->setChecked(readCheckEachCopy(port_.profile()));
 }
 
 void MidiSetupDialog::accept() {
     inDevice = inputList_->currentIndex();
     outDevice = outputList_->currentIndex();
+    if (initialised_) {
+        // An unchanged speed stays unstored: the default of a virtual instrument written down
+        // here would later hold for a real one of the same model.
+        const auto chosen = speedList_->currentIndex() >= 0
+                                ? sendSpeedFromStored(speedList_->currentData().toInt())
+                                : std::nullopt;
+        if (chosen && *chosen != shownSpeed_) {
+            writeSendSpeed(port_.profile(), port_.deviceName(), *chosen);
+        }
+        writeCheckEachCopy(port_.profile(), checkEachCopy_->isChecked());
+    }
     QDialog::accept();
 }
 

@@ -5,14 +5,16 @@
 #include "midi/MidiPort.h"
 #include "ui/DialogBuilder.h"
 
+class QCheckBox;
 class QComboBox;
 class QShowEvent;
 
 namespace tessaline {
 
 // Lets the user choose the MIDI input and the MIDI output device among those the MIDI service
-// lists. Every device is appended in number order to an unsorted list, so a list index is a
-// device number. Choosing has no effect until OK.
+// lists, the send speed for the instrument and whether each copy is checked. Every device is
+// appended in number order to an unsorted list, so a list index is a device number. Choosing
+// has no effect until OK.
 class MidiSetupDialog : public QDialog {
   public:
     // Takes the port's current device numbers; the port is not owned.
@@ -20,8 +22,12 @@ class MidiSetupDialog : public QDialog {
 
     QComboBox* inputList() const { return inputList_; }
     QComboBox* outputList() const { return outputList_; }
+    QComboBox* speedList() const { return speedList_; }
+    QCheckBox* checkEachCopyBox() const { return checkEachCopy_; }
 
-    // OK: both numbers take their list's selected index (-1 where nothing is selected).
+    // OK: both numbers take their list's selected index (-1 where nothing is selected). A
+    // speed the user changed is stored under the instrument's model name, for the port to
+    // read when it reopens; the check box is stored as it stands.
     void accept() override;
 
   protected:
@@ -35,6 +41,9 @@ class MidiSetupDialog : public QDialog {
     BuiltDialog built_;
     QComboBox* inputList_ = nullptr;
     QComboBox* outputList_ = nullptr;
+    QComboBox* speedList_ = nullptr;
+    QCheckBox* checkEachCopy_ = nullptr;
+    SendSpeed shownSpeed_;
     bool initialised_ = false;
 
   public:

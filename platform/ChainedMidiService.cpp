@@ -180,6 +180,12 @@ MidiResult ChainedMidiService::outGetDevName(unsigned device, std::string& name)
     return service->outGetDevName(static_cast<unsigned>(local), name);
 }
 
+bool ChainedMidiService::outIsVirtual(unsigned device) {
+    int local = 0;
+    MidiService* service = routeOutput(static_cast<int>(device), local);
+    return service != nullptr && service->outIsVirtual(static_cast<unsigned>(local));
+}
+
 MidiResult ChainedMidiService::outOpen(MidiOutHandle* handle, int device) {
     if (handle == nullptr) {
         return midiresult::InvalidParam;

@@ -46,6 +46,7 @@ class ChainedMidiService final : public MidiService {
     MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outClose(MidiOutHandle handle) override;
     std::string outGetErrorText(MidiResult code) override;
+    bool outIsVirtual(unsigned device) override;
 
   private:
     // What the callback of one open input needs; lives until the inner input is closed.

@@ -53,6 +53,7 @@ class ForwardingMidiService : public MidiService {
     }
     MidiResult outClose(MidiOutHandle h) override { return inner_.outClose(h); }
     std::string outGetErrorText(MidiResult code) override { return inner_.outGetErrorText(code); }
+    bool outIsVirtual(unsigned device) override { return inner_.outIsVirtual(device); }
 
   protected:
     MidiService& inner() { return inner_; }

@@ -91,6 +91,9 @@ class MidiService {
     virtual MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) = 0;
     virtual MidiResult outClose(MidiOutHandle handle) = 0;
     virtual std::string outGetErrorText(MidiResult code) { return midiResultText(code, false); }
+    // True for an output that reaches an instrument inside this program: it takes messages as
+    // fast as they come, so nothing need pace them for a cable.
+    virtual bool outIsVirtual(unsigned /*device*/) { return false; }
 };
 
 }  // namespace tessaline

@@ -49,9 +49,12 @@ class NullPoster final : public NoticePoster {
     void post(unsigned, std::uintptr_t, std::intptr_t, WindowTarget) override {}
 };
 
+// Time stands still: no wait ever takes any.
 class NullClock final : public Clock {
   public:
     void sleepMs(int) override {}
+    void sleepUs(std::int64_t) override {}
+    std::int64_t nowUs() override { return 0; }
 };
 
 }  // namespace tessaline

@@ -20,12 +20,15 @@ constexpr ControlTemplate kControls[] = {
     {IDC_MIDI_IN_LIST, K::DropDownList, "", 60, 28, 130, 94, kDeviceList, 0},
     {kNoId, K::Static, "MIDI Out:", 60, 46, 32, 8, 0, 0},
     {IDC_MIDI_OUT_LIST, K::DropDownList, "", 60, 54, 130, 122, kDeviceList, 0},
+    {kNoId, K::Static, "Send speed:", 60, 88, 40, 8, 0, 0},
+    {IDC_SEND_SPEED_LIST, K::DropDownList, "", 60, 96, 42, 104, VScroll | TabStop, 0},
+    {IDC_CHECK_EACH_COPY, K::CheckBox, "Check each copy", 60, 114, 80, 10, TabStop, 0},
     {IDOK, K::DefaultButton, "OK", 105, 88, 50, 14, TabStop, 0},
     {IDCANCEL, K::PushButton, "Cancel", 158, 88, 50, 14, TabStop, 0},
 };
 
 constexpr DialogTemplate kSetupDialog = {
-    IDD_MIDI_SETUP, "MIDI Setup", 215, 109, "MS Sans Serif", 8, kControls,
+    IDD_MIDI_SETUP, "MIDI Setup", 215, 131, "MS Sans Serif", 8, kControls,
 };
 
 }  // namespace

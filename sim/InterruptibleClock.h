@@ -12,6 +12,8 @@ namespace tessaline {
 class InterruptibleClock final : public Clock {
   public:
     void sleepMs(int milliseconds) override;
+    void sleepUs(std::int64_t microseconds) override;
+    std::int64_t nowUs() override;
     // Ends every sleep now and every later one at once.
     void cancel();
 

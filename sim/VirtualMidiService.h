@@ -73,6 +73,9 @@ class VirtualMidiService final : public MidiService {
     MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outClose(MidiOutHandle handle) override;
+    bool outIsVirtual(unsigned device) override {
+        return device < static_cast<unsigned>(kDeviceCount);
+    }
 
   private:
     struct OpenInput {

@@ -1,4 +1,9 @@
 // The transfer run: what one press of Execute does, and how the run ends.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QWindow>
+#include <memory>
+
 #include "midi/DeliverySettings.h"
 #include "platform/qt/WindowTimers.h"
 #include "res/ResourceIds.h"
@@ -13,6 +18,24 @@ namespace tessaline {
 namespace {
 
 const char* const kSongPrompt = "Please, select song number in your synth, now!";
+// How long a run waits at most for the window system to show its popup.
+constexpr int kPopupShownWithinMs = 200;
+
+// The copy holds the event loop until its last message has gone, seconds at a slow send speed,
+// so the popup is painted first. A window can be painted only once the window system shows it,
+// which it does in its own time. Anything handled meanwhile may close the popup.
+void paintBeforeTheCopy(const std::unique_ptr<ProgressPopup>& popup) {
+    const QDeadlineTimer deadline(kPopupShownWithinMs);
+    auto shown = [&popup] {
+        return popup->windowHandle() != nullptr && popup->windowHandle()->isExposed();
+    };
+    do {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } while (popup && !shown() && !deadline.hasExpired());
+    if (popup) {
+        popup->repaint();
+    }
+}
 
 }  // namespace
 
@@ -31,6 +54,7 @@ void MainDialog::execute() {
     // A popup still shown from an earlier run would otherwise be orphaned for good.
     progressPopup_ = std::make_unique<ProgressPopup>(QStringLiteral("Transmitting..."), this);
     timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
+    paintBeforeTheCopy(progressPopup_);
     exchange(false);
     if (type == -1) {
         return;
@@ -62,6 +86,8 @@ void MainDialog::requestDestination(int type) {
     } else {
         device_.requestMixDump();
     }
+    // The answer can only come once the request is out: the time-out counts from there.
+    timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
 }
 
 void MainDialog::checkCopy() {

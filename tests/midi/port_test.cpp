@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <thread>
 
+#include "platform/ForwardingMidiService.h"
 #include "tests/midi/TestPort.h"
 
 namespace tessaline::test {
@@ -188,6 +190,109 @@ TEST(PortShortMessages, ShortFailuresAreSilent) {
     rig.midi.failCall("outShortMsg", midiresult::Error, -1);
     rig.port.selectProgram(1, 0);
     EXPECT_EQ(rig.boxes.count(), 0u);
+}
+
+// Notes when each message starts.
+class TimedService final : public ForwardingMidiService {
+  public:
+    TimedService(MidiService& inner, Clock& clock) : ForwardingMidiService(inner), clock_(clock) {}
+    MidiResult outShortMsg(MidiOutHandle handle, std::uint32_t message) override {
+        startsUs.push_back(clock_.nowUs());
+        return ForwardingMidiService::outShortMsg(handle, message);
+    }
+    MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override {
+        startsUs.push_back(clock_.nowUs());
+        return ForwardingMidiService::outLongMsg(handle, header);
+    }
+
+    std::vector<std::int64_t> startsUs;  // sending thread only
+
+  private:
+    Clock& clock_;
+};
+
+struct PacedRig {
+    ScriptedMidiService midi;
+    RecordingClock clock;
+    TimedService timed{midi, clock};
+    MemoryProfile profile;
+    BoxRecorder boxes;
+    NoticeQueue notices;
+    TestPort port{PortServices{timed, profile, boxes, notices, clock}};
+
+    void identify() {
+        ASSERT_TRUE(midi.inject(kReply));  // names "Model 7D"
+        ASSERT_TRUE(notices.waitFor(WM_SYNTH_IDENTIFIED, 2000));
+    }
+    // The time between the starts of two ten-byte messages sent now.
+    std::int64_t gapOfTwoMessages() {
+        const unsigned char message[10] = {0xF0, 0x43, 0x10, 0x7D, 0, 0, 0, 0, 0, 0xF7};
+        port.sendLong(message, 10);
+        port.sendLong(message, 10);
+        return startsUs.back() - startsUs[startsUs.size() - 2];
+    }
+    std::vector<std::int64_t>& startsUs = timed.startsUs;
+};
+
+TEST(PortPacing, LongAndShortMessagesEachWaitTheirPredecessorsCableTime) {
+    PacedRig rig;
+    ASSERT_EQ(rig.port.open(0), 1);
+    const unsigned char message[10] = {0xF0, 0x43, 0x10, 0x7D, 0, 0, 0, 0, 0, 0xF7};
+    rig.port.sendLong(message, 10);
+    rig.port.selectProgram(5, 8128);  // two control changes of 3 bytes, a program change of 2
+    rig.port.sendLong(message, 10);
+    EXPECT_EQ(rig.startsUs, (std::vector<std::int64_t>{0, 3200, 4160, 5120, 5760}));
+    EXPECT_EQ(rig.midi.sent().size(), 5u);
+}
+
+struct SpeedCase {
+    const char* name;
+    bool virtualOutput;
+    const char* storedFor;  // model name the speed is stored under; null: none stored
+    SendSpeed stored;
+    bool identify;
+    std::int64_t gapUs;
+};
+
+void PrintTo(const SpeedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PortSpeedTest : public ::testing::TestWithParam<SpeedCase> {};
+
+TEST_P(PortSpeedTest, SpeedComesFromTheModelsSettingOrTheKindOfOutput) {
+    const SpeedCase& c = GetParam();
+    PacedRig rig;
+    rig.midi.setOutputsVirtual(c.virtualOutput);
+    if (c.storedFor != nullptr) {
+        writeSendSpeed(rig.profile, c.storedFor, c.stored);
+    }
+    ASSERT_EQ(rig.port.open(1), 1);
+    if (c.identify) {
+        rig.identify();
+    }
+    EXPECT_EQ(rig.gapOfTwoMessages(), c.gapUs);
+}
+
+const SpeedCase kSpeedCases[] = {
+    {"ARealOutputDefaultsToCable", false, nullptr, {}, false, 3200},
+    {"AVirtualOutputDefaultsToFast", true, nullptr, {}, false, 0},
+    {"AStoredSpeedWinsOverTheDefault", true, "MIDI Device", SendSpeed::pause(20), false, 20000},
+    {"AnIdentifiedModelBringsItsOwnSpeed", false, "Model 7D", SendSpeed::pause(5), true, 5000},
+    {"AnotherModelsSpeedDoesNotApply", true, "Model 12", SendSpeed::cable(), true, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Settings, PortSpeedTest, ::testing::ValuesIn(kSpeedCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(PortPacing, AChosenSpeedOutlastsReopeningAndIdentification) {
+    PacedRig rig;
+    writeSendSpeed(rig.profile, "Model 7D", SendSpeed::pause(50));
+    rig.port.setSendSpeed(SendSpeed::pause(2));
+    ASSERT_EQ(rig.port.open(1), 1);
+    rig.identify();
+    EXPECT_EQ(rig.port.sendSpeed(), SendSpeed::pause(2));
+    EXPECT_EQ(rig.gapOfTwoMessages(), 2000);
 }
 
 TEST(PortSetup, ApplySetupWritesKeysNamedAfterTheModelAndReopens) {

@@ -59,6 +59,10 @@ TEST_F(ChainedMidiServiceTest, ListsTheFirstServicesDevicesBeforeTheSeconds) {
               (std::vector<std::string>{"Real In A", "Real In B", "Virtual In"}));
     EXPECT_EQ(outputNames(*chained),
               (std::vector<std::string>{"Real Out A", "Virtual Out 1", "Virtual Out 2"}));
+    virtualInstruments->setOutputsVirtual(true);
+    EXPECT_FALSE(chained->outIsVirtual(0));
+    EXPECT_TRUE(chained->outIsVirtual(2));
+    EXPECT_FALSE(chained->outIsVirtual(3));
 
     // The lists follow the services as they change.
     real->setDevices({}, {});

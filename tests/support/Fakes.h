@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -76,12 +77,27 @@ class BoxRecorder final : public MessageBoxes {
     std::vector<RecordedBox> boxes_;
 };
 
-// Records every wait and returns at once.
+// Records every wait and returns at once; its time moves only by the waits and by advanceUs.
 class RecordingClock final : public Clock {
   public:
     void sleepMs(int milliseconds) override {
         std::lock_guard guard(mutex_);
         waits_.push_back(milliseconds);
+        nowUs_ += std::int64_t{milliseconds} * 1000;
+    }
+    // Pacing's waits move the time but are not among waits().
+    void sleepUs(std::int64_t microseconds) override {
+        std::lock_guard guard(mutex_);
+        nowUs_ += microseconds > 0 ? microseconds : 0;
+    }
+    std::int64_t nowUs() override {
+        std::lock_guard guard(mutex_);
+        return nowUs_;
+    }
+    // Time that passes without a wait: work, or a thread that woke up late.
+    void advanceUs(std::int64_t microseconds) {
+        std::lock_guard guard(mutex_);
+        nowUs_ += microseconds;
     }
     std::vector<int> waits() const {
         std::lock_guard guard(mutex_);
@@ -91,6 +107,7 @@ class RecordingClock final : public Clock {
   private:
     mutable std::mutex mutex_;
     std::vector<int> waits_;
+    std::int64_t nowUs_ = 0;
 };
 
 }  // namespace tessaline::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -42,6 +43,8 @@ class ScriptedMidiService : public MidiService {
     std::size_t queuedInputBuffers() const;
 
     void setDevices(std::vector<std::string> inputs, std::vector<std::string> outputs);
+    // Outputs stand for built-in virtual instruments (real devices unless said).
+    void setOutputsVirtual(bool isVirtual) { outputsVirtual_ = isVirtual; }
 
     unsigned inGetNumDevs() override;
     MidiResult inGetDevName(unsigned device, std::string& name) override;
@@ -63,6 +66,9 @@ class ScriptedMidiService : public MidiService {
     MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outClose(MidiOutHandle handle) override;
+    bool outIsVirtual(unsigned device) override {
+        return outputsVirtual_ && device < outGetNumDevs();
+    }
 
   private:
     // Records the call and returns the injected failure for it, if any.
@@ -81,6 +87,7 @@ class ScriptedMidiService : public MidiService {
     std::uintptr_t nextHandle_ = 1;
     std::map<std::uintptr_t, std::unique_ptr<InputDelivery>> openInputs_;
     std::map<std::uintptr_t, int> openOutputs_;
+    std::atomic<bool> outputsVirtual_{false};
 };
 
 }  // namespace tessaline::test

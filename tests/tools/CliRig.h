@@ -64,7 +64,6 @@ struct CliRig {
         cli::Console console{out, err, in, false, lock};
         cli::ConsoleBoxes boxes(err, lock);
         NoticeQueue notices;
-        RecordingClock clock;
         SynthDevice device(PortServices{tracing, overlay, boxes, notices, clock});
         cli::CliSession session(device, notices, console);
         return session.run(parsed.options, tracing);
@@ -89,6 +88,7 @@ struct CliRig {
     std::ostringstream out;
     std::ostringstream err;
     std::istringstream in;
+    RecordingClock clock;
 };
 
 }  // namespace tessaline::test

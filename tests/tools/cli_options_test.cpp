@@ -70,5 +70,26 @@ TEST(CliOptions, CopyRejectsWhatCannotBeSent) {
     EXPECT_NE(parse({"copy", "--voice", "PRE1:A01", "--part", "1"}).error, "");
 }
 
+TEST(CliOptions, PaceTakesCableFastOrAPauseOfOneToAHundredMs) {
+    const std::pair<const char*, SendSpeed> good[] = {{"cable", SendSpeed::cable()},
+                                                      {"fast", SendSpeed::fast()},
+                                                      {"1", SendSpeed::pause(1)},
+                                                      {"100", SendSpeed::pause(100)}};
+    for (const auto& [text, speed] : good) {
+        auto r = parse({"--pace", text, "identify"});
+        ASSERT_EQ(r.error, "") << text;
+        EXPECT_EQ(r.options.pace, speed) << text;
+    }
+    EXPECT_FALSE(parse({"identify"}).options.pace);
+    for (const char* bad : {"0", "101", "10ms", "-5", "+5", "", "Fast", "1.5", "0010"}) {
+        const std::string error = parse({"--pace", bad, "identify"}).error;
+        EXPECT_EQ(error, std::string("--pace needs cable, fast or a pause of 1 to 100 ms (a whole "
+                                     "number), not ") +
+                             bad)
+            << bad;
+    }
+    EXPECT_NE(parse({"--pace"}).error, "");
+}
+
 }  // namespace
 }  // namespace tessaline::cli

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <numeric>
 #include <regex>
 
 #include "synth/DisplayLines.h"
@@ -274,6 +276,32 @@ TEST(Cli, StoredDeviceNumbersAreUsedWithoutOptions) {
     rig.stored.writeInt("", "MIDI Device Out", 2);
     ASSERT_EQ(rig.run({"identify"}), 0);
     EXPECT_EQ(rig.lines(rig.out).back(), "Motif Rack connected");
+}
+
+// Microseconds the clock moved beyond its whole-millisecond waits: the time spent pacing.
+std::int64_t pacedUs(RecordingClock& clock) {
+    const auto waits = clock.waits();
+    return clock.nowUs() - std::int64_t{1000} * std::accumulate(waits.begin(), waits.end(), 0);
+}
+
+TEST(Cli, PaceOverridesTheSpeedStoredForTheModel) {
+    // The virtual instrument needs no pacing unless a speed is stored for its model.
+    const std::vector<std::string> voice = {"--device", "Motif ES7", "voice", "PRE1:A01"};
+    CliRig unpaced;
+    ASSERT_EQ(unpaced.run(voice), 0);
+    EXPECT_EQ(pacedUs(unpaced.clock), 0);
+
+    CliRig stored;
+    writeSendSpeed(stored.stored, "Motif ES7", SendSpeed::pause(100));
+    ASSERT_EQ(stored.run(voice), 0);
+    EXPECT_GT(pacedUs(stored.clock), 0);
+
+    CliRig fast;
+    writeSendSpeed(fast.stored, "Motif ES7", SendSpeed::pause(100));
+    std::vector<std::string> args = {"--pace", "fast"};
+    args.insert(args.end(), voice.begin(), voice.end());
+    ASSERT_EQ(fast.run(args), 0);
+    EXPECT_EQ(pacedUs(fast.clock), 0);
 }
 
 }  // namespace

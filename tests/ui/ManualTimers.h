@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@ class ManualTimers final : public WindowTimers {
     void start(int id, int milliseconds) override {
         starts_.emplace_back(id, milliseconds);
         active_.insert(id);
+        if (onStart) {
+            onStart(id);
+        }
     }
     void stop(int id) override { active_.erase(id); }
     bool isActive(int id) const override { return active_.count(id) != 0; }
@@ -29,6 +33,8 @@ class ManualTimers final : public WindowTimers {
     }
     // Every start, in order: (id, milliseconds).
     const std::vector<std::pair<int, int>>& starts() const { return starts_; }
+    // Called at every start; a test may look at what has happened so far.
+    std::function<void(int)> onStart;
 
   private:
     Handler handler_;

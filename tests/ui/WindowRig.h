@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -38,12 +39,23 @@ class WatchingClock final : public Clock {
   public:
     void sleepMs(int milliseconds) override {
         waits.push_back(milliseconds);
+        now += std::int64_t{milliseconds} * 1000;
         if (onSleep) {
             onSleep(milliseconds);
         }
     }
+    // Pacing's waits: they move the time and are seen by onPace, but are not among `waits`.
+    void sleepUs(std::int64_t microseconds) override {
+        now += microseconds;
+        if (onPace) {
+            onPace(microseconds);
+        }
+    }
+    std::int64_t nowUs() override { return now; }
     std::vector<int> waits;
     std::function<void(int)> onSleep;
+    std::function<void(std::int64_t)> onPace;
+    std::int64_t now = 0;
 };
 
 // Records boxes instead of showing them; a test may look at the window while one is "open".

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QGroupBox>
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
@@ -150,8 +152,9 @@ TEST_F(SetupTest, OkWithUnchangedChoicesStoresReopensAndIdentifiesAgain) {
     EXPECT_EQ(shownIn, 2);
     EXPECT_EQ(shownOut, 1);
     const auto writes = profile.writes();
+    // An untouched speed is not written: the output's default keeps applying.
     EXPECT_EQ(std::vector<std::string>(writes.begin() + writesBefore, writes.end()),
-              (std::vector<std::string>{"MIDI Device In", "MIDI Device Out"}));
+              (std::vector<std::string>{"Check Each Copy", "MIDI Device In", "MIDI Device Out"}));
     EXPECT_TRUE(called("inClose"));
     EXPECT_TRUE(called("outOpen 1"));
     EXPECT_TRUE(called("inOpen 2"));
@@ -172,6 +175,84 @@ TEST_F(SetupTest, ANewChoiceIsStoredUnderTheIdentifiedModelsName) {
     EXPECT_EQ(device.inputDevice(), 1);
 }
 
+TEST_F(SetupTest, ANewSpeedAndTheCheckBoxAreStoredForTheModelAndTheReopenedPortSendsAtIt) {
+    device.open(1);
+    identify(0x05, 0x2A);
+
+    QStringList shownSpeeds;
+    QString shownSpeed;
+    bool shownChecked = true;
+    whenShown<MidiSetupDialog>([&](MidiSetupDialog& dialog) {
+        shownSpeeds = items(*dialog.speedList());
+        shownSpeed = dialog.speedList()->currentText();
+        shownChecked = dialog.checkEachCopyBox()->isChecked();
+        dialog.speedList()->setCurrentIndex(dialog.speedList()->findText("20 ms"));
+        dialog.checkEachCopyBox()->setChecked(true);
+        button(dialog, 1).click();
+    });
+    device.runSetupDialog();
+
+    EXPECT_EQ(shownSpeeds, (QStringList{"cable", "fast", "1 ms", "2 ms", "5 ms", "10 ms", "20 ms",
+                                        "50 ms", "100 ms"}));
+    EXPECT_EQ(shownSpeed, "cable");  // a real output's default
+    EXPECT_FALSE(shownChecked);
+    EXPECT_EQ(readSendSpeed(profile, "S90", SendSpeed::cable()), SendSpeed::pause(20));
+    EXPECT_TRUE(readCheckEachCopy(profile));
+    EXPECT_EQ(device.sendSpeed(), SendSpeed::pause(20));
+}
+
+TEST_F(SetupTest, AStoredPauseMissingFromTheListShowsInOrderAndSurvivesOk) {
+    writeSendSpeed(profile, "MIDI Device", SendSpeed::pause(7));
+    writeCheckEachCopy(profile, true);
+    device.open(1);
+
+    QStringList shownSpeeds;
+    QString shownSpeed;
+    bool shownChecked = false;
+    whenShown<MidiSetupDialog>([&](MidiSetupDialog& dialog) {
+        shownSpeeds = items(*dialog.speedList());
+        shownSpeed = dialog.speedList()->currentText();
+        shownChecked = dialog.checkEachCopyBox()->isChecked();
+        button(dialog, 1).click();
+    });
+    device.runSetupDialog();
+
+    EXPECT_EQ(shownSpeeds, (QStringList{"cable", "fast", "1 ms", "2 ms", "5 ms", "7 ms", "10 ms",
+                                        "20 ms", "50 ms", "100 ms"}));
+    EXPECT_EQ(shownSpeed, "7 ms");
+    EXPECT_TRUE(shownChecked);
+    EXPECT_EQ(readSendSpeed(profile, "MIDI Device", SendSpeed::cable()), SendSpeed::pause(7));
+    EXPECT_TRUE(readCheckEachCopy(profile));
+    EXPECT_EQ(device.sendSpeed(), SendSpeed::pause(7));
+}
+
+// The new controls sit under the device lists, labelled in the same column, and no control
+// covers another.
+TEST_F(SetupTest, EveryControlHasItsOwnPlaceInsideTheDialog) {
+    MidiSetupDialog dialog(device);
+    dialog.show();
+    std::vector<QWidget*> controls;
+    for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && qobject_cast<QGroupBox*>(child) == nullptr) {
+            controls.push_back(child);
+        }
+    }
+    ASSERT_GE(controls.size(), 9u);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(dialog.rect().contains(controls[i]->geometry()))
+            << controls[i]->objectName().toStdString();
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " / "
+                << controls[j]->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(dialog.speedList()->x(), dialog.outputList()->x());
+    EXPECT_GT(dialog.speedList()->y(), dialog.outputList()->geometry().bottom());
+    EXPECT_EQ(dialog.checkEachCopyBox()->x(), dialog.speedList()->x());
+    EXPECT_GT(dialog.checkEachCopyBox()->y(), dialog.speedList()->geometry().bottom());
+}
+
 TEST_F(SetupTest, CancelTouchesNeitherTheProfileNorThePorts) {
     device.open(1);
     midi.clearRecords();
@@ -179,6 +260,8 @@ TEST_F(SetupTest, CancelTouchesNeitherTheProfileNorThePorts) {
 
     whenShown<MidiSetupDialog>([](MidiSetupDialog& dialog) {
         dialog.inputList()->setCurrentIndex(2);
+        dialog.speedList()->setCurrentIndex(3);
+        dialog.checkEachCopyBox()->setChecked(true);
         button(dialog, 2).click();
     });
     device.runSetupDialog();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +23,20 @@ namespace {
 
 constexpr unsigned kPerformancePart = 0x310000;  // part p at 31 0p 00
 constexpr unsigned kMixPart = 0x370000;          // part p at 37 pp 00
+
+// Counts the paint events that reach a progress popup.
+class PaintCounter final : public QObject {
+  public:
+    PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::Paint && dynamic_cast<ProgressPopup*>(target) != nullptr) {
+            ++count;
+        }
+        return false;
+    }
+    int count = 0;
+};
 
 int transferStarts(const ManualTimers& timers) {
     int count = 0;
@@ -64,7 +80,6 @@ TEST(TransferRun, AVoiceCopiedIntoAPerformancePartClosesThePopupAndRefreshesTheL
     EXPECT_TRUE(popup->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(popup->windowType(), Qt::Tool);
     EXPECT_TRUE(rig.timers.isActive(TIMER_TRANSFER));
-    EXPECT_EQ(transferStarts(rig.timers), 1);
     ASSERT_FALSE(rig.clock.waits.empty());
     EXPECT_EQ(rig.clock.waits.front(), 100);  // the mode change before the copy
 
@@ -86,6 +101,43 @@ TEST(TransferRun, AVoiceCopiedIntoAPerformancePartClosesThePopupAndRefreshesTheL
     EXPECT_EQ(rig.window.progressPopup(), nullptr);
     EXPECT_EQ(std::count(rig.clock.waits.begin(), rig.clock.waits.end(), 500), 0);
     EXPECT_EQ(rig.boxes.count(), 0u);
+}
+
+// At a slow send speed the copy keeps the event loop away for seconds: the popup is painted
+// before it starts, and the time-out counts from the request for the answer, not from Execute.
+TEST(TransferRun, APacedCopyPaintsThePopupFirstAndTimesOutFromItsLastMessage) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    rig.device.setSendSpeed(SendSpeed::pause(100));
+
+    PaintCounter paints;
+    int pacedWaits = 0;
+    int paintsAtFirstWait = -1;
+    rig.clock.onPace = [&](std::int64_t) {
+        if (pacedWaits++ == 0) {
+            paintsAtFirstWait = paints.count;
+        }
+    };
+    std::vector<int> receivedAtTimerStart;
+    rig.timers.onStart = [&](int id) {
+        if (id == TIMER_TRANSFER) {
+            rig.sim.waitIdle();
+            receivedAtTimerStart.push_back(rig.sim.receivedCount(kMotifES7));
+        }
+    };
+    const int receivedBefore = rig.sim.receivedCount(kMotifES7);
+    rig.click(IDC_EXECUTE);
+    rig.sim.waitIdle();
+    const int receivedAfter = rig.sim.receivedCount(kMotifES7);
+
+    EXPECT_GT(pacedWaits, 0);
+    EXPECT_GT(paintsAtFirstWait, 0);
+    ASSERT_EQ(receivedAtTimerStart.size(), 2u);
+    EXPECT_EQ(receivedAtTimerStart.front(), receivedBefore + 1);  // only the mode change
+    EXPECT_EQ(receivedAtTimerStart.back(), receivedAfter);
+    EXPECT_TRUE(rig.timers.isActive(TIMER_TRANSFER));
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
 }
 
 TEST(TransferRun, ASongMixAsksForTheSongBeforeThePopupAndTheTimer) {
@@ -159,10 +211,12 @@ TEST(TransferRun, ASecondExecuteReplacesTheEarlierPopupAndRestartsTheTimer) {
     rig.click(IDC_EXECUTE);
     QPointer<ProgressPopup> first = rig.window.progressPopup();
     ASSERT_FALSE(first.isNull());
+    const std::size_t startsOfTheFirstRun = rig.timers.starts().size();
     rig.click(IDC_EXECUTE);
     EXPECT_TRUE(first.isNull());
     ASSERT_NE(rig.window.progressPopup(), nullptr);
-    EXPECT_EQ(transferStarts(rig.timers), 2);
+    EXPECT_GT(rig.timers.starts().size(), startsOfTheFirstRun);
+    EXPECT_TRUE(rig.timers.isActive(TIMER_TRANSFER));
 
     ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
     EXPECT_EQ(rig.window.progressPopup(), nullptr);

@@ -85,6 +85,10 @@ std::string usageText() {
            "  --out N          MIDI output device number\n"
            "  --device TEXT    the first input and output whose name contains TEXT\n"
            "  --timeout MS     how long to wait for the instrument (default 4000)\n"
+           "  --pace SPEED     send speed: cable (as fast as a MIDI cable takes it), fast\n"
+           "                   (no pause) or MS, a pause of 1 to 100 ms between messages;\n"
+           "                   default: the speed stored for the instrument, else cable\n"
+           "                   (fast for the virtual instruments)\n"
            "  --trace          print every message sent (>) and received (<)\n"
            "\n"
            "Exit codes: 0 done, 1 usage error, 2 a port could not be opened,\n"
@@ -131,6 +135,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
                 return fail("--device needs a part of a device name");
             }
             o.deviceText = *v;
+        } else if (a == "--pace") {
+            auto v = value(a);
+            auto speed = v ? parseSendSpeed(*v) : std::nullopt;
+            if (!speed) {
+                return fail("--pace needs cable, fast or a pause of 1 to 100 ms (a whole number)" +
+                            (v ? ", not " + *v : std::string()));
+            }
+            o.pace = *speed;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "-h" || a == "--help") {

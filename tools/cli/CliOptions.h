@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "midi/DeliverySettings.h"
+
 namespace tessaline::cli {
 
 enum class Command { None, Devices, Identify, Voice, Performance, Copy };
@@ -40,6 +42,7 @@ struct CliOptions {
     std::optional<int> outDevice;
     std::optional<std::string> deviceText;
     int timeoutMs = 4000;
+    std::optional<SendSpeed> pace;  // none: the stored speed, or the output's default
     bool trace = false;
     Command command = Command::None;
     VoiceSpec voice;          // voice

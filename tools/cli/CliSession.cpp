@@ -111,6 +111,9 @@ void CliSession::complain(const std::string& line) {
 
 int CliSession::run(const CliOptions& options, MidiService& midi) {
     timeoutMs_ = options.timeoutMs;
+    if (options.pace) {
+        device_.setSendSpeed(*options.pace);
+    }
     switch (options.command) {
         case Command::Devices:
             return listDevices(midi);
