@@ -24,13 +24,25 @@ for _ in 1 2; do
     helper_pids+=($!)
 done
 
-models=("Motif ES7" "Motif 7")
+models=("Motif ES7" "Motif 7" "S90" "Motif Rack")
 fds=()
 outs=()
 for model in "${models[@]}"; do
     start_instrument "$model"
     fds+=("$control")
     outs+=("$out")
+done
+
+# The cases, as "model-index destination flags": both data layouts into both destinations with
+# every combination of options (a song mix part has no name), the S90 into its performances and
+# the Motif Rack into its song mix. Repeated until there are enough copies.
+cases=()
+for flags in 0 1 2 3 4 5 6 7; do
+    cases+=("$((flags % 2)) performance $flags" "$(((flags + 1) % 2)) mix $((flags % 4))")
+    cases+=("2 performance $flags")
+done
+for flags in 0 1 2 3; do
+    cases+=("3 mix $flags")
 done
 
 # check_landed FD OUT TRACE: every value the trace shows sent is in the instrument's memory.
@@ -48,20 +60,19 @@ check_landed() {
 
 banks=(PRE1 PRE2 USER1)
 for i in $(seq 0 $((copies - 1))); do
-    which=$((i % 2))
+    read -r which kind flags <<<"${cases[$((i % ${#cases[@]}))]}"
     model=${models[$which]}
-    flags=$(((i / 4) % 8))
-    options=()
-    ((flags & 1)) && options+=(--sys-fx)
-    ((flags & 2)) && options+=(--ins-fx)
-    ((flags & 4)) && options+=(--name)
     letter=$(printf "\\x$(printf %x $((65 + i % 8)))")
     voice=${banks[$((i % 3))]}:$letter$(printf %02d $((i % 16 + 1)))
-    if (((i / 2) % 2 == 0)); then
+    if [ "$kind" = performance ]; then
         destination=(--to "performance:$(printf "\\x$(printf %x $((65 + (i / 3) % 8)))")01" --part $((i % 4 + 1)))
     else
         destination=(--to mix --part $((i % 16 + 1)))
     fi
+    options=()
+    ((flags & 1)) && options+=(--sys-fx)
+    ((flags & 2)) && options+=(--ins-fx)
+    ((flags & 4)) && options+=(--name)
     trace="$work/copy-$i.trace"
     timeout 120 "$cli_bin" --trace --device "$model (virtual)" --timeout 4000 \
         copy --voice "$voice" "${destination[@]}" "${options[@]}" --verify </dev/null \
