@@ -59,7 +59,33 @@ check_model() {
     [ "$(memory "$fd" "$out" 0A0001 1)" = "03" ] || fail "the instrument is not in song mode"
 }
 
+# An instrument that goes away in the middle of a copy: the copy ends with code 4, says how many
+# messages went out, and does not wait out its time-out.
+check_device_gone() {
+    start_instrument "Motif ES6"
+    local victim trace="$work/gone.trace" status started
+    victim=$(pgrep -P "${instrument_pids[-1]}")
+    started=$(date +%s)
+    timeout 60 "$cli_bin" --trace --pace 20 --device "Motif ES6 (virtual)" \
+        copy --voice PRE1:A01 --to performance:A01 --part 1 </dev/null >"$trace" 2>&1 &
+    local cli_pid=$!
+    # The copy has begun once its mode change is out: the second one, after the performance's.
+    for _ in $(seq 1 200); do
+        [ "$(grep -c '0A 00 01 01 F7$' "$trace")" -ge 2 ] && break
+        sleep 0.05
+    done
+    sleep 0.5
+    kill -KILL "$victim"
+    wait "$cli_pid"
+    status=$?
+    say "== instrument gone mid-copy: exit $status after $(($(date +%s) - started)) s"
+    grep -v '^[<>]' "$trace"
+    [ "$status" = 4 ] || fail "the copy to a vanished instrument exited with $status"
+    grep -q '^Sent [0-9]* of [0-9]* messages$' "$trace" || fail "no count of the messages sent"
+}
+
 check_model "Motif ES7"
 check_model "Motif 7"
+check_device_gone
 say "PASSED"
 exit 0

@@ -212,6 +212,16 @@ TEST(Cli, ACopyWithFailedSendsSaysHowManyWentOut) {
                                  std::to_string(attempted) + " messages"))
         << rig.out.str();
     EXPECT_FALSE(startsAnyLine(out, "Copied"));
+    // Every failed message has its error, but one line says so, not one line each.
+    const auto err = rig.lines(rig.err);
+    EXPECT_EQ(
+        std::count_if(err.begin(), err.end(),
+                      [](const std::string& line) { return line.rfind("MIDI Out Error", 0) == 0; }),
+        1)
+        << rig.err.str();
+    EXPECT_TRUE(
+        hasLine(err, "(the same " + std::to_string(rig.failing.failures() - 1) + " more times)"))
+        << rig.err.str();
 }
 
 // The third part's 0D (its level: 7F for the destination) is lost once on the way. The first check

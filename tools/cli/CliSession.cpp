@@ -12,6 +12,8 @@ namespace {
 // The device reads these keys at start-up, before any instrument has named itself.
 const char* const kStartupInKey = "MIDI Device In";
 const char* const kStartupOutKey = "MIDI Device Out";
+// How long an Identity Request waits for its answer before it is sent again.
+constexpr long long kIdentifyRetryMs = 1000;
 const char* const kSongPrompt = "Please, select song number in your synth, now!";
 
 std::string lower(std::string text) {
@@ -171,11 +173,27 @@ int CliSession::connect() {
     if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
         return code;
     }
-    if (!notices_.waitFor(WM_SYNTH_IDENTIFIED, timeoutMs_)) {
-        say("Not connected");
-        return kExitTimeout;
+    // A transport can lose a message outside our control (a JACK client that missed its cycle),
+    // and asking again who is there changes nothing on the instrument: the request goes again
+    // each second until the time-out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left > 0 && notices_.waitFor(WM_SYNTH_IDENTIFIED, static_cast<int>(std::min<long long>(
+                                                                  left, kIdentifyRetryMs)))) {
+            return kExitOk;
+        }
+        if (left <= kIdentifyRetryMs) {
+            say("Not connected");
+            return kExitTimeout;
+        }
+        device_.sendIdentityRequest();
+        if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+            return code;
+        }
     }
-    return kExitOk;
 }
 
 int CliSession::identify() {

@@ -18,10 +18,30 @@ void OverlayProfile::writeInt(const std::string& section, const std::string& key
     values_[section + "\n" + key] = value;
 }
 
-void ConsoleBoxes::show(const std::string& text, const std::string& caption, BoxIcon) {
+ConsoleBoxes::~ConsoleBoxes() {
     std::lock_guard guard(outLock_);
-    err_ << (caption.empty() ? std::string("tessaline-cli") : caption) << ": " << text << '\n'
-         << std::flush;
+    reportRepeats();
+}
+
+void ConsoleBoxes::reportRepeats() {
+    if (repeats_ > 0) {
+        err_ << "(the same " << repeats_ << " more time" << (repeats_ == 1 ? "" : "s") << ")\n"
+             << std::flush;
+        repeats_ = 0;
+    }
+}
+
+void ConsoleBoxes::show(const std::string& text, const std::string& caption, BoxIcon) {
+    const std::string line =
+        (caption.empty() ? std::string("tessaline-cli") : caption) + ": " + text;
+    std::lock_guard guard(outLock_);
+    if (line == lastLine_) {
+        ++repeats_;
+        return;
+    }
+    reportRepeats();
+    lastLine_ = line;
+    err_ << line << '\n' << std::flush;
 }
 
 void ConsoleBoxes::showLater(const std::string& text, const std::string& caption, BoxIcon icon) {

@@ -24,16 +24,25 @@ class OverlayProfile final : public Profile {
     std::map<std::string, int> values_;
 };
 
-// Message boxes as lines on the error stream: "MIDI Out Error: <text>".
+// Message boxes as lines on the error stream: "MIDI Out Error: <text>". A line that repeats the
+// one before it (every message of a copy to a device that went away) is counted, not printed
+// again: "(the same N more times)" follows once another line comes or the boxes go.
 class ConsoleBoxes final : public MessageBoxes {
   public:
     ConsoleBoxes(std::ostream& err, std::mutex& outLock) : err_(err), outLock_(outLock) {}
+    ~ConsoleBoxes() override;
+    ConsoleBoxes(const ConsoleBoxes&) = delete;
+    ConsoleBoxes& operator=(const ConsoleBoxes&) = delete;
     void show(const std::string& text, const std::string& caption, BoxIcon icon) override;
     void showLater(const std::string& text, const std::string& caption, BoxIcon icon) override;
 
   private:
+    void reportRepeats();  // under outLock_
+
     std::ostream& err_;
     std::mutex& outLock_;
+    std::string lastLine_;
+    long repeats_ = 0;
 };
 
 }  // namespace tessaline::cli
