@@ -7,6 +7,15 @@ skip=77
 say() { printf '%s\n' "$*"; }
 fail() {
     say "FAILED: $*"
+    # What the instruments and the server said, for the post-mortem.
+    local log
+    for log in "$work"/*.err "$work/jackd.log"; do
+        [ -s "$log" ] && say "--- $(basename "$log"): $(tail -n 5 "$log" | tr '\n' '|')"
+    done
+    local pid
+    for pid in "${instrument_pids[@]}"; do
+        kill -0 "$pid" 2>/dev/null || say "--- instrument $pid has ended"
+    done
     exit 1
 }
 skip_test() {

@@ -12,8 +12,8 @@ namespace {
 // The device reads these keys at start-up, before any instrument has named itself.
 const char* const kStartupInKey = "MIDI Device In";
 const char* const kStartupOutKey = "MIDI Device Out";
-// How long an Identity Request waits for its answer before it is sent again.
-constexpr long long kIdentifyRetryMs = 1000;
+// How long a request waits for its answer before it is sent again.
+constexpr int kAskAgainMs = 1000;
 const char* const kSongPrompt = "Please, select song number in your synth, now!";
 
 std::string lower(std::string text) {
@@ -173,25 +173,44 @@ int CliSession::connect() {
     if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
         return code;
     }
-    // A transport can lose a message outside our control (a JACK client that missed its cycle),
-    // and asking again who is there changes nothing on the instrument: the request goes again
-    // each second until the time-out.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left > 0 && notices_.waitFor(WM_SYNTH_IDENTIFIED, static_cast<int>(std::min<long long>(
-                                                                  left, kIdentifyRetryMs)))) {
+    const int code = ask([this] { device_.sendIdentityRequest(); },
+                         [this] { return device_.isConnected() != 0; }, false);
+    if (code == kExitTimeout) {
+        say("Not connected");
+    }
+    return code;
+}
+
+int CliSession::ask(const std::function<void()>& request, const std::function<bool()>& answered,
+                    bool askNow) {
+    using Clock = std::chrono::steady_clock;
+    const int failedBefore = device_.failedSendCount();
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+    const auto again = std::chrono::milliseconds(kAskAgainMs);
+    Clock::time_point nextAsk = Clock::now() + again;
+    for (bool first = true;; first = false) {
+        // Asking again only makes sense while an answer could still come in time.
+        if ((first && askNow) || (Clock::now() >= nextAsk && Clock::now() + again <= deadline)) {
+            request();
+            // A request that never left cannot be answered: no point waiting for it.
+            if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
+                return code;
+            }
+            nextAsk = Clock::now() + again;
+        }
+        if (answered()) {
             return kExitOk;
         }
-        if (left <= kIdentifyRetryMs) {
-            say("Not connected");
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
             return kExitTimeout;
         }
-        device_.sendIdentityRequest();
-        if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
-            return code;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::min(deadline, nextAsk) - now);
+        // Every notice wakes this to look again at the answer.
+        if (const auto notice =
+                notices_.take(static_cast<int>(std::max<long long>(wait.count(), 1)))) {
+            seen_.insert(notice->message);
         }
     }
 }
@@ -222,50 +241,38 @@ int CliSession::findBank(const std::string& name, int& index) {
 }
 
 int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice) {
-    notices_.drain();
     const auto before = device_.voiceBlockCounts();
-    const int failedBefore = device_.failedSendCount();
-    device_.selectVoice(static_cast<unsigned char>(bankIndex),
-                        static_cast<unsigned char>(voice.program()));
-    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
-        return code;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    if (!notices_.waitFor(WM_VOICE_RECEIVED, timeoutMs_)) {
-        say("Timeout");
-        return kExitTimeout;
-    }
     // A copy needs all four blocks of this voice, not only the one that raised the notice.
-    while (wholeVoice) {
-        const auto now = device_.voiceBlockCounts();
-        bool all = true;
-        for (std::size_t i = 0; i < now.size(); ++i) {
-            all = all && now[i] > before[i];
-        }
-        if (all) {
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            say("Timeout");
-            return kExitTimeout;
-        }
-        notices_.take(5);  // wakes on any notice, or after 5 ms
+    const int code = ask(
+        [&] {
+            device_.selectVoice(static_cast<unsigned char>(bankIndex),
+                                static_cast<unsigned char>(voice.program()));
+        },
+        [&] {
+            const auto now = device_.voiceBlockCounts();
+            for (std::size_t i = 0; i < now.size(); ++i) {
+                if (now[i] <= before[i] && (wholeVoice || i == 0)) {
+                    return false;
+                }
+            }
+            return true;
+        });
+    if (code == kExitTimeout) {
+        say("Timeout");
     }
-    return kExitOk;
+    return code;
 }
 
 int CliSession::fetchPerformance(const ProgramSpec& performance) {
     notices_.drain();
-    const int failedBefore = device_.failedSendCount();
-    device_.selectPerformance(static_cast<unsigned char>(performance.program()));
-    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
-        return code;
-    }
-    if (!notices_.waitFor(WM_PERFORMANCE_RECEIVED, timeoutMs_)) {
+    seen_.clear();
+    const int code =
+        ask([&] { device_.selectPerformance(static_cast<unsigned char>(performance.program())); },
+            [&] { return seen_.count(WM_PERFORMANCE_RECEIVED) > 0; });
+    if (code == kExitTimeout) {
         say("Timeout");
-        return kExitTimeout;
     }
-    return kExitOk;
+    return code;
 }
 
 int CliSession::showVoice(const VoiceSpec& voice) {
@@ -401,31 +408,24 @@ int CliSession::sendCopy(const CopyPlan& plan, CopyReport& report) {
 
 int CliSession::fetchDestination(bool toPerformance, bool whole) {
     const unsigned completedBefore = device_.destinationDumpsCompleted();
-    const int failedBefore = device_.failedSendCount();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    if (toPerformance) {
-        device_.requestPerformanceDump();
-    } else {
-        device_.requestMixDump();
-    }
-    if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
-        return code;
-    }
     const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
-    if (!notices_.waitFor(answer, timeoutMs_)) {
+    seen_.clear();
+    const int code = ask(
+        [&] {
+            if (toPerformance) {
+                device_.requestPerformanceDump();
+            } else {
+                device_.requestMixDump();
+            }
+        },
+        [&] {
+            return seen_.count(answer) > 0 &&
+                   (!whole || device_.destinationDumpsCompleted() != completedBefore);
+        });
+    if (code == kExitTimeout) {
         say("Timeout");
-        return kExitTimeout;
     }
-    while (whole && device_.destinationDumpsCompleted() == completedBefore) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            say("Timeout");
-            return kExitTimeout;
-        }
-        notices_.take(static_cast<int>(left.count()));  // the footer's notice wakes this
-    }
-    return kExitOk;
+    return code;
 }
 
 ReadBackResult CliSession::checkCopy(const CopyReport& report) {

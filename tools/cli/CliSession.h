@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "platform/NoticeQueue.h"
@@ -60,6 +62,13 @@ class CliSession {
     // Sends the copy and tells how much of it went out.
     int sendCopy(const CopyPlan& plan, CopyReport& report);
     ReadBackResult checkCopy(const CopyReport& report);
+    // Sends `request` (at once, or with askNow false a second from now, when the caller has just
+    // sent it) and waits until `answered` holds or the time-out passes, sending the request
+    // again each second without an answer: a transport can lose a message outside our control
+    // (a JACK client that missed its cycle), and asking the instrument again changes nothing
+    // on it. kExitTimeout, or kExitNotSent when a request could not be sent.
+    int ask(const std::function<void()>& request, const std::function<bool()>& answered,
+            bool askNow = true);
     // kExitOk when no send has failed since the count read `failedBefore`.
     int sendsWentOut(int failedBefore);
     void say(const std::string& line);
@@ -69,6 +78,7 @@ class CliSession {
     NoticeQueue& notices_;
     Console& console_;
     int timeoutMs_ = 4000;
+    std::set<unsigned> seen_;  // notices that arrived while asking
 };
 
 }  // namespace tessaline::cli
