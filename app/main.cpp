@@ -1,12 +1,20 @@
 #include <QApplication>
 
+#include <cstdio>
+#include <string>
+
 #include "app/Application.h"
 #include "app/ProgramObjects.h"
 #include "midi/MidiSetupDialog.h"
+#include "platform/rtmidi/ProgramMidiService.h"
 #include "synth/SynthDevice.h"
 #include "ui/about/AboutDialog.h"
 
 int main(int argc, char** argv) {
+    // The window runs on with whatever MIDI systems it can use; the user still hears why.
+    if (const std::string problem = tessaline::programMidiApiProblem(); !problem.empty()) {
+        std::fprintf(stderr, "tessaline: %s\n", problem.c_str());
+    }
     QApplication app(argc, argv);
     tessaline::AboutDialogRunner about(tessaline::programMessageBoxes());
     tessaline::MidiSetupDialogRunner setup;

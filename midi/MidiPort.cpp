@@ -284,6 +284,12 @@ void MidiPort::midiInProc(MidiInHandle, unsigned message, std::uintptr_t instanc
     }
     std::lock_guard guard(port->inputLock);
     CallbackScope scope;
+    // What the service says went wrong with the input (a message overran its limit, the MIDI
+    // server stopped) is told like any other input failure.
+    if (message == MIM_ERROR) {
+        port->check(static_cast<MidiResult>(param1), 1);
+        return;
+    }
     if (message != MIM_LONGDATA) {
         return;
     }

@@ -72,6 +72,7 @@ MidiResult InputDelivery::reset() {
     std::unique_lock guard(mutex_);
     started_ = false;
     pending_.clear();
+    errors_.clear();
     pendingOffset_ = 0;
     const bool fromCallback = std::this_thread::get_id() == thread_.get_id();
     if (!fromCallback) {
@@ -127,11 +128,21 @@ bool InputDelivery::receive(const unsigned char* data, std::size_t length) {
     return true;
 }
 
+void InputDelivery::reportError(MidiResult code) {
+    std::lock_guard guard(mutex_);
+    // A flood of errors is one error: the port shows one box for it.
+    if (!started_ || stopping_ || (!errors_.empty() && errors_.back() == code)) {
+        return;
+    }
+    errors_.push_back(code);
+    wake_.notify_all();
+}
+
 bool InputDelivery::waitIdle(int timeoutMs) {
     std::unique_lock guard(mutex_);
     return idle_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] {
-        return stopping_ ||
-               (returned_.empty() && !delivering_ && (pending_.empty() || buffers_.empty()));
+        return stopping_ || (returned_.empty() && !delivering_ && (errors_.empty() || !started_) &&
+                             (pending_.empty() || buffers_.empty()));
     });
 }
 
@@ -158,13 +169,21 @@ void InputDelivery::run() {
     std::unique_lock guard(mutex_);
     for (;;) {
         wake_.wait(guard, [this] {
-            return stopping_ || !returned_.empty() ||
+            return stopping_ || !returned_.empty() || (started_ && !errors_.empty()) ||
                    (started_ && !pending_.empty() && !buffers_.empty());
         });
         if (stopping_) {
             break;
         }
-        if (!returned_.empty()) {
+        if (started_ && !errors_.empty() && pendingOffset_ == 0) {
+            const MidiResult code = errors_.front();
+            errors_.pop_front();
+            delivering_ = true;
+            guard.unlock();
+            callback_(handle_, MIM_ERROR, instance_, code, 0);
+            guard.lock();
+            delivering_ = false;
+        } else if (!returned_.empty()) {
             MidiHeader* header = returned_.front();
             returned_.pop_front();
             deliver(guard, header);

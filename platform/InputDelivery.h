@@ -40,6 +40,9 @@ class InputDelivery {
 
     // A received message (any thread). Copies the bytes; returns false when it was dropped.
     bool receive(const unsigned char* data, std::size_t length);
+    // Something went wrong with the input (any thread): the callback gets MIM_ERROR with the
+    // code, in order with the messages, while the input is started.
+    void reportError(MidiResult code);
 
     // Waits until nothing is pending or being delivered; for tests and orderly shutdown.
     // Returns false on time-out.
@@ -62,6 +65,7 @@ class InputDelivery {
     std::condition_variable idle_;
     std::deque<MidiHeader*> buffers_;
     std::deque<std::vector<unsigned char>> pending_;
+    std::deque<MidiResult> errors_;     // go out before the pending message that follows them
     std::size_t pendingOffset_ = 0;     // bytes of pending_.front() already delivered
     std::deque<MidiHeader*> returned_;  // emptied by reset, still to go through the callback
     bool started_ = false;

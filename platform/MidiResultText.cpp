@@ -39,6 +39,10 @@ std::string midiResultText(MidiResult code, bool input) {
             return "The " + side +
                    " device is no longer available. Reconnect it, then choose it again in MIDI "
                    "Setup.";
+        case midiresult::ServerStopped:
+            return "The JACK server stopped.";
+        case midiresult::MessageTooLong:
+            return "A System Exclusive message longer than 1 MiB arrived; it was dropped.";
         default:
             return "The " + side + " device reported error " + std::to_string(code) + ".";
     }

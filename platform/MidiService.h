@@ -19,10 +19,13 @@ inline constexpr MidiResult NoDriver = 6;       // no driver installed
 inline constexpr MidiResult NoMemory = 7;
 inline constexpr MidiResult InvalidFlag = 10;
 inline constexpr MidiResult InvalidParam = 11;
-inline constexpr MidiResult Unprepared = 64;    // header was not prepared
-inline constexpr MidiResult StillPlaying = 65;  // buffer still in use
-inline constexpr MidiResult NotReady = 67;      // hardware busy
-inline constexpr MidiResult DeviceGone = 68;    // device disappeared while open
+inline constexpr MidiResult Unprepared = 64;     // header was not prepared
+inline constexpr MidiResult StillPlaying = 65;   // buffer still in use
+inline constexpr MidiResult NotReady = 67;       // hardware busy
+inline constexpr MidiResult DeviceGone = 68;     // device disappeared while open
+inline constexpr MidiResult ServerStopped = 69;  // the MIDI server (JACK) went away
+inline constexpr MidiResult MessageTooLong =
+    70;  // a received System Exclusive message overran its limit
 }  // namespace midiresult
 
 // Plain-words text for a result code; the same table serves input and output.
@@ -35,6 +38,7 @@ inline constexpr unsigned MIM_DATA = 0x3C3;
 inline constexpr unsigned MIM_LONGDATA = 0x3C4;
 inline constexpr unsigned MIM_ERROR = 0x3C5;
 inline constexpr unsigned MIM_LONGERROR = 0x3C6;
+// MIM_ERROR carries in param1 the result code that says what went wrong with the input.
 
 // Header flags.
 inline constexpr unsigned MHDR_DONE = 0x1;

@@ -29,8 +29,11 @@ class JackOutput final : public BackendOutput {
     ~JackOutput() override { client_->drain(kRoomWaitMs); }
 
     MidiResult send(const unsigned char* data, std::size_t length) override {
+        if (!client_->alive()) {
+            return midiresult::ServerStopped;
+        }
         // A target that went away has taken its connection with it: nothing would arrive.
-        if (!client_->alive() || !client_->outputConnected()) {
+        if (!client_->outputConnected()) {
             return midiresult::DeviceGone;
         }
         return client_->send(data, length, kRoomWaitMs);

@@ -86,7 +86,11 @@ JackMidiClient::~JackMidiClient() {
 }
 
 void JackMidiClient::onShutdown(void* self) {
-    static_cast<JackMidiClient*>(self)->alive_.store(false);
+    auto* client = static_cast<JackMidiClient*>(self);
+    client->alive_.store(false);
+    if (client->sink_ != nullptr) {
+        client->sink_->lost(midiresult::ServerStopped);
+    }
 }
 
 // JACK's real-time thread: no lock, no allocation, no wait.
@@ -181,7 +185,7 @@ MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, i
     // thread never sees half a record it could act on.
     while (jack_ringbuffer_write_space(queue_) < kRecordHeader + length) {
         if (!alive_.load()) {
-            return midiresult::DeviceGone;
+            return midiresult::ServerStopped;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return midiresult::NotReady;
@@ -189,7 +193,7 @@ MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, i
         std::this_thread::sleep_for(kRoomPoll);
     }
     if (!alive_.load()) {
-        return midiresult::DeviceGone;
+        return midiresult::ServerStopped;
     }
     const auto header = static_cast<std::uint32_t>(length);
     jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&header), kRecordHeader);

@@ -14,4 +14,8 @@ inline constexpr const char* kMidiApiVariable = "TESSALINE_MIDI_API";
 std::vector<std::string> chooseMidiApis(const char* setting,
                                         const std::vector<std::string>& compiled);
 
+// What is wrong with the setting: "" when every name in it is one of `compiled` or "none",
+// otherwise a sentence that names the unknown ones and the known ones.
+std::string midiApiSettingProblem(const char* setting, const std::vector<std::string>& compiled);
+
 }  // namespace tessaline

@@ -14,6 +14,8 @@ namespace tessaline {
 class InputSink {
   public:
     virtual void receive(const unsigned char* data, std::size_t length) noexcept = 0;
+    // The input can receive no more, for `reason` (the MIDI server stopped).
+    virtual void lost(MidiResult reason) noexcept { (void)reason; }
 
   protected:
     ~InputSink() = default;

@@ -1,6 +1,9 @@
 #include "platform/rtmidi/ProgramMidiService.h"
 
+#include <cstdlib>
+
 #include "platform/ChainedMidiService.h"
+#include "platform/rtmidi/MidiApiChoice.h"
 #include "platform/rtmidi/RtMidiBackends.h"
 #include "sim/VirtualMidiService.h"
 
@@ -9,6 +12,10 @@ namespace tessaline {
 std::unique_ptr<MidiService> makeProgramMidiService(bool pace) {
     return std::make_unique<ChainedMidiService>(makeRtMidiService(),
                                                 std::make_unique<VirtualMidiService>(pace));
+}
+
+std::string programMidiApiProblem() {
+    return midiApiSettingProblem(std::getenv(kMidiApiVariable), compiledMidiApis());
 }
 
 }  // namespace tessaline

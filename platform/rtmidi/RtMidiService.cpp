@@ -23,10 +23,18 @@ class RtMidiService::InputPort final : public InputSink {
         ring.write(data, length);
         wakeTarget->wake();
     }
+    void lost(MidiResult reason) noexcept override {
+        lostReason.store(reason);
+        wakeTarget->wake();
+    }
 
     // Handles what is queued, a bounded amount at a time: under a flood of input the worker
     // must still get to its jobs (a close among them) between two rounds.
     void pump() {
+        if (const MidiResult reason = lostReason.exchange(midiresult::Ok);
+            reason != midiresult::Ok) {
+            delivery.reportError(reason);
+        }
         bool afterGap = false;
         for (int records = 0; records < kRecordsPerRound; ++records) {
             if (!ring.read(record, afterGap)) {
@@ -39,6 +47,9 @@ class RtMidiService::InputPort final : public InputSink {
                            [this](const unsigned char* data, std::size_t length) {
                                delivery.receive(data, length);
                            });
+            if (assembler.takeOverlong() > 0) {
+                delivery.reportError(midiresult::MessageTooLong);
+            }
         }
         wakeTarget->wake();  // more is waiting: another round after any jobs
     }
@@ -47,7 +58,8 @@ class RtMidiService::InputPort final : public InputSink {
 
     InputDelivery delivery;
     ByteRing ring;
-    SysExAssembler assembler;           // pump only
+    SysExAssembler assembler;  // pump only
+    std::atomic<MidiResult> lostReason{midiresult::Ok};
     std::vector<unsigned char> record;  // pump only
     std::shared_ptr<EndpointWorker> worker;
     EndpointWorker* wakeTarget = nullptr;   // set before the backend can call receive

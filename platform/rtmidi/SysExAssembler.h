@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace tessaline {
@@ -38,8 +39,13 @@ class SysExAssembler {
                 message_.clear();
                 continue;
             }
-            if (byte >= 0x80 || message_.size() + 1 >= maxLength_) {
+            if (byte >= 0x80) {
                 reset();
+                continue;
+            }
+            if (message_.size() + 1 >= maxLength_) {
+                reset();
+                ++overlong_;
                 continue;
             }
             message_.push_back(byte);
@@ -53,9 +59,12 @@ class SysExAssembler {
     }
 
     bool inMessage() const { return inMessage_; }
+    // Messages dropped for growing beyond the limit since the last call.
+    unsigned takeOverlong() { return std::exchange(overlong_, 0u); }
 
   private:
     std::size_t maxLength_;
+    unsigned overlong_ = 0;
     bool inMessage_ = false;
     std::vector<unsigned char> message_;
 };

@@ -59,6 +59,7 @@ check_landed() {
 }
 
 banks=(PRE1 PRE2 USER1)
+resent=0
 for i in $(seq 0 $((copies - 1))); do
     read -r which kind flags <<<"${cases[$((i % ${#cases[@]}))]}"
     model=${models[$which]}
@@ -86,6 +87,8 @@ for i in $(seq 0 $((copies - 1))); do
     }
     grep -q '^Verified [0-9]* of [0-9]* values' "$trace" || fail "copy $i printed no check"
     check_landed "${fds[$which]}" "${outs[$which]}" "$trace"
+    grep -q '^Sent the copy a second time' "$trace" && resent=$((resent + 1))
 done
-say "PASSED: $copies copies"
+say "PASSED: $copies copies, $resent of them sent a second time; the server missed" \
+    "$(grep -c 'was not finished' "$work/jackd.log") client cycles"
 exit 0

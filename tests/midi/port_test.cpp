@@ -158,6 +158,22 @@ TEST(PortInput, RequeueFailureIsHandedOverAndInputStops) {
     EXPECT_EQ(rig.port.delivered.size(), 1u);
 }
 
+// An input failure the service reports (here: a message cut at its limit) is one box, handed
+// over like every box of the callback thread, and input goes on.
+TEST(PortInput, ReportedInputFailureIsOneBoxAndInputGoesOn) {
+    PortRig rig;
+    ASSERT_EQ(rig.port.open(1), 1);
+    rig.midi.injectError(midiresult::MessageTooLong);
+    ASSERT_TRUE(rig.midi.inject(kReply));
+    ASSERT_TRUE(rig.notices.waitFor(WM_SYNTH_IDENTIFIED, 2000));
+    ASSERT_TRUE(rig.midi.waitDelivered());
+    const auto boxes = rig.boxes.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "MIDI In Error");
+    EXPECT_EQ(boxes[0].text, midiResultText(midiresult::MessageTooLong, true));
+    EXPECT_TRUE(boxes[0].handedOver);
+}
+
 TEST(PortInput, LongMessageArrivesInBufferSizedPieces) {
     PortRig rig;
     ASSERT_EQ(rig.port.open(1), 1);

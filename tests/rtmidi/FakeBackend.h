@@ -71,6 +71,14 @@ class FakeBackend final : public MidiBackend {
         }
     }
 
+    // What the backend does when its MIDI system goes away under an open input.
+    void lose(MidiResult reason) {
+        std::lock_guard guard(mutex_);
+        if (current_ != nullptr) {
+            current_->sink.lost(reason);
+        }
+    }
+
     std::vector<Bytes> sent() const {
         std::lock_guard guard(mutex_);
         return sent_;

@@ -20,6 +20,11 @@ TEST(MidiApiChoice, RestrictsTheCompiledApisInTheirOwnOrder) {
     EXPECT_EQ(chooseMidiApis("JACK, Alsa", compiled), compiled);
     EXPECT_EQ(chooseMidiApis("none", compiled), Names{});
     EXPECT_EQ(chooseMidiApis("winmm", compiled), Names{});
+    // Only a name outside the build is a problem worth a word.
+    EXPECT_EQ(midiApiSettingProblem("JACK, none", compiled), "");
+    EXPECT_EQ(midiApiSettingProblem("alsa,bogus jak", compiled),
+              "TESSALINE_MIDI_API names a MIDI system this program does not know: bogus, jak "
+              "(known: alsa, jack, none)");
 }
 
 TEST(RtMidiBackends, RecognisesPortsOfOurOwnClient) {

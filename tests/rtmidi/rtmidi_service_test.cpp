@@ -59,12 +59,25 @@ class Receiver {
         return deliveries_;
     }
 
+    // Waits for `count` errors reported through MIM_ERROR and returns all there are.
+    std::vector<MidiResult> errors(std::size_t count) {
+        std::unique_lock guard(mutex_);
+        changed_.wait_for(guard, std::chrono::seconds(5), [&] { return errors_.size() >= count; });
+        return errors_;
+    }
+
     MidiInHandle handle() const { return handle_; }
 
   private:
     static void callback(MidiInHandle handle, unsigned message, std::uintptr_t instance,
                          std::uintptr_t param1, std::uintptr_t) {
         auto* self = reinterpret_cast<Receiver*>(instance);
+        if (message == MIM_ERROR) {
+            std::lock_guard guard(self->mutex_);
+            self->errors_.push_back(static_cast<MidiResult>(param1));
+            self->changed_.notify_all();
+            return;
+        }
         auto* header = reinterpret_cast<MidiHeader*>(param1);
         if (message != MIM_LONGDATA || header->bytesRecorded == 0) {
             return;
@@ -85,6 +98,7 @@ class Receiver {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Bytes> deliveries_;
+    std::vector<MidiResult> errors_;
 };
 
 BackendStarter starterFor(std::shared_ptr<FakeBackend> backend) {
@@ -206,6 +220,34 @@ TEST(RtMidiService, DeliversAMessageLongerThanTheBufferInBufferSizedPieces) {
         joined.insert(joined.end(), piece.begin(), piece.end());
     }
     EXPECT_EQ(joined, dump);
+    EXPECT_EQ(receiver.close(), midiresult::Ok);
+}
+
+// An endless System Exclusive message is cut at the limit with one error for the port, and
+// what follows it arrives as usual; a server that stops is told the same way.
+TEST(RtMidiService, AnOverlongMessageAndALostServerAreReportedOnceEach) {
+    auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{"J in"},
+                                              std::vector<std::string>{});
+    RtMidiServiceOptions options = quickOptions();
+    options.inputQueueBytes = 4u << 20;  // the whole flood fits: nothing is lost to a full queue
+    RtMidiService service({starterFor(jack)}, options);
+    Receiver receiver(service, 2048);
+    ASSERT_EQ(receiver.open(0), midiresult::Ok);
+    Bytes flood(64 * 1024, 0x11);
+    flood.front() = 0xF0;
+    jack->feed(flood);
+    flood.front() = 0x11;
+    for (int i = 0; i < 20; ++i) {  // 1.3 MiB in all, never ended
+        jack->feed(flood);
+    }
+    const Bytes reply{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41,
+                      0x35, 0x06, 0x00, 0x00, 0x00, 0x01, 0xF7};
+    jack->feed(reply);
+    ASSERT_TRUE(receiver.waitFor(1));
+    EXPECT_EQ(receiver.deliveries(), std::vector<Bytes>{reply});
+    jack->lose(midiresult::ServerStopped);
+    EXPECT_EQ(receiver.errors(2),
+              (std::vector<MidiResult>{midiresult::MessageTooLong, midiresult::ServerStopped}));
     EXPECT_EQ(receiver.close(), midiresult::Ok);
 }
 

@@ -70,6 +70,14 @@ bool ScriptedMidiService::inject(const std::vector<unsigned char>& bytes) {
     return false;
 }
 
+void ScriptedMidiService::injectError(MidiResult code) {
+    std::lock_guard guard(mutex_);
+    for (auto& [handle, input] : openInputs_) {
+        input->reportError(code);
+        return;
+    }
+}
+
 bool ScriptedMidiService::waitDelivered(int timeoutMs) {
     InputDelivery* input = nullptr;
     {

@@ -37,6 +37,8 @@ class ScriptedMidiService : public MidiService {
 
     // Delivers bytes to the open input (through its callback thread). False when dropped.
     bool inject(const std::vector<unsigned char>& bytes);
+    // Reports an input failure as the service's delivery thread would (MIM_ERROR).
+    void injectError(MidiResult code);
     // Waits until injected input has been delivered.
     bool waitDelivered(int timeoutMs = 2000);
     bool inputOpen() const;

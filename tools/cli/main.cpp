@@ -8,6 +8,7 @@
 
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
+#include "platform/rtmidi/ProgramMidiService.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"
 #include "tools/cli/CliOptions.h"
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     const CliOptions& options = parsed.options;
+    if (const std::string problem = programMidiApiProblem(); !problem.empty()) {
+        std::cerr << "tessaline-cli: " << problem << '\n';
+        return kExitUsage;
+    }
 
     std::mutex consoleLock;
     std::unique_ptr<MidiService> devices = makeCliMidiService();
