@@ -133,6 +133,7 @@ class MidiPort {
     int outputDevice() const { return outDevice; }
     std::string modelIdText() const;
     int identifyRequested() const { return identifyOnOpen; }
+    MidiResult lastResultCode() const { return lastResult.load(); }
     MidiService& midiService() { return services_.midi; }
     Profile& profile() { return services_.profile; }
     MessageBoxes& messageBoxes() { return services_.boxes; }

@@ -39,6 +39,8 @@ std::string midiResultText(MidiResult code, bool input) {
             return "The " + side +
                    " device is no longer available. Reconnect it, then choose it again in MIDI "
                    "Setup.";
+        case midiresult::TimedOut:
+            return "The " + side + " device did not respond in time.";
         case midiresult::ServerStopped:
             return "The JACK server stopped.";
         case midiresult::MessageTooLong:

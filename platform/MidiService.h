@@ -24,8 +24,9 @@ inline constexpr MidiResult StillPlaying = 65;   // buffer still in use
 inline constexpr MidiResult NotReady = 67;       // hardware busy
 inline constexpr MidiResult DeviceGone = 68;     // device disappeared while open
 inline constexpr MidiResult ServerStopped = 69;  // the MIDI server (JACK) went away
-inline constexpr MidiResult MessageTooLong =
-    70;  // a received System Exclusive message overran its limit
+// A received System Exclusive message overran its limit.
+inline constexpr MidiResult MessageTooLong = 70;
+inline constexpr MidiResult TimedOut = 71;  // the device did not finish a call in time
 }  // namespace midiresult
 
 // Plain-words text for a result code; the same table serves input and output.

@@ -165,7 +165,7 @@ MidiResult JackMidiClient::settle(int error) {
             return midiresult::DeviceGone;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return midiresult::NotReady;
+            return midiresult::TimedOut;
         }
         std::this_thread::sleep_for(kRoomPoll);
     }
@@ -188,7 +188,7 @@ MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, i
             return midiresult::ServerStopped;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return midiresult::NotReady;
+            return midiresult::TimedOut;
         }
         std::this_thread::sleep_for(kRoomPoll);
     }

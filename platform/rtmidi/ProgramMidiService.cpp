@@ -9,8 +9,9 @@
 
 namespace tessaline {
 
-std::unique_ptr<MidiService> makeProgramMidiService(bool pace) {
-    return std::make_unique<ChainedMidiService>(makeRtMidiService(),
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace,
+                                                    const RtMidiServiceOptions& options) {
+    return std::make_unique<ChainedMidiService>(makeRtMidiService(options),
                                                 std::make_unique<VirtualMidiService>(pace));
 }
 

@@ -233,7 +233,7 @@ class RtOutput final : public BackendOutput {
             }
             if (errors_.type != RtMidiError::WARNING ||
                 std::chrono::steady_clock::now() >= deadline) {
-                return errors_.type == RtMidiError::WARNING ? midiresult::NotReady
+                return errors_.type == RtMidiError::WARNING ? midiresult::TimedOut
                                                             : resultForError(errors_.type, false);
             }
             std::this_thread::sleep_for(pause);

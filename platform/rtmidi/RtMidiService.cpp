@@ -1,5 +1,6 @@
 #include "platform/rtmidi/RtMidiService.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <utility>
@@ -226,11 +227,11 @@ MidiResult RtMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallbac
         options_.openTimeoutMs);
     if (!finished || result->load() != midiresult::Ok) {
         // An open that is still hanging leaves the worker behind at once.
-        const bool closed = finished && port->worker->run([port] { port->backend.reset(); },
-                                                          options_.closeTimeoutMs);
-        port->worker->stop(closed ? options_.closeTimeoutMs : 0);
+        const bool closed =
+            finished && port->worker->run([port] { port->backend.reset(); }, closeTimeoutMs());
+        port->worker->stop(closed ? closeTimeoutMs() : 0);
         port->delivery.shutdown();
-        return finished ? result->load() : midiresult::NotReady;
+        return finished ? result->load() : midiresult::TimedOut;
     }
     std::lock_guard guard(mutex_);
     inputs_.emplace(static_cast<std::uintptr_t>(id), port);
@@ -268,13 +269,19 @@ MidiResult RtMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* hea
     return port ? port->delivery.unprepare(header) : midiresult::InvalidHandle;
 }
 
+int RtMidiService::closeTimeoutMs() const {
+    if (options_.closeBudgetMs == nullptr) {
+        return options_.closeTimeoutMs;
+    }
+    return std::clamp(options_.closeBudgetMs->load(), 1, options_.closeTimeoutMs);
+}
+
 MidiResult RtMidiService::closeInput(const std::shared_ptr<InputPort>& port) {
     // The backend's port goes first: after that no thread writes into the queue.
-    const bool closed =
-        port->worker->run([port] { port->backend.reset(); }, options_.closeTimeoutMs);
-    const bool stopped = port->worker->stop(closed ? options_.closeTimeoutMs : 0);
+    const bool closed = port->worker->run([port] { port->backend.reset(); }, closeTimeoutMs());
+    const bool stopped = port->worker->stop(closed ? closeTimeoutMs() : 0);
     port->delivery.shutdown();
-    return closed && stopped ? midiresult::Ok : midiresult::DeviceGone;
+    return closed && stopped ? midiresult::Ok : midiresult::TimedOut;
 }
 
 MidiResult RtMidiService::inClose(MidiInHandle handle) {
@@ -322,7 +329,7 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
                           options_.openTimeoutMs);
     if (!finished || result->load() != midiresult::Ok) {
         closeOutput(port);
-        return finished ? result->load() : midiresult::NotReady;
+        return finished ? result->load() : midiresult::TimedOut;
     }
     std::lock_guard guard(mutex_);
     const std::uintptr_t id = nextHandle_++;
@@ -334,7 +341,7 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
 MidiResult RtMidiService::send(const std::shared_ptr<OutputPort>& port,
                                std::vector<unsigned char> bytes) {
     if (port->worker->stuck()) {
-        return midiresult::DeviceGone;
+        return midiresult::TimedOut;
     }
     auto result = std::make_shared<std::atomic<MidiResult>>(midiresult::Error);
     // The bytes travel with the job: a send that overruns its time-out must not read the
@@ -345,7 +352,7 @@ MidiResult RtMidiService::send(const std::shared_ptr<OutputPort>& port,
                                         : midiresult::InvalidHandle);
         },
         options_.sendTimeoutMs);
-    return finished ? result->load() : midiresult::DeviceGone;
+    return finished ? result->load() : midiresult::TimedOut;
 }
 
 MidiResult RtMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
@@ -405,10 +412,9 @@ MidiResult RtMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* h
 }
 
 MidiResult RtMidiService::closeOutput(const std::shared_ptr<OutputPort>& port) {
-    const bool closed =
-        port->worker->run([port] { port->backend.reset(); }, options_.closeTimeoutMs);
-    const bool stopped = port->worker->stop(closed ? options_.closeTimeoutMs : 0);
-    return closed && stopped ? midiresult::Ok : midiresult::DeviceGone;
+    const bool closed = port->worker->run([port] { port->backend.reset(); }, closeTimeoutMs());
+    const bool stopped = port->worker->stop(closed ? closeTimeoutMs() : 0);
+    return closed && stopped ? midiresult::Ok : midiresult::TimedOut;
 }
 
 MidiResult RtMidiService::outClose(MidiOutHandle handle) {

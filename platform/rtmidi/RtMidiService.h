@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,9 @@ struct RtMidiServiceOptions {
     int openTimeoutMs = 5000;
     int sendTimeoutMs = 2000;
     int closeTimeoutMs = 3000;
+    // When set, a close waits no longer than this says at the time (a program with a time limit
+    // of its own keeps it up to date).
+    const std::atomic<int>* closeBudgetMs = nullptr;
     std::size_t inputQueueBytes = 1u << 16;  // raw input waiting for the pump, per input
 };
 
@@ -80,6 +84,7 @@ class RtMidiService final : public MidiService {
     MidiResult closeInput(const std::shared_ptr<InputPort>& port);
     MidiResult closeOutput(const std::shared_ptr<OutputPort>& port);
     MidiResult send(const std::shared_ptr<OutputPort>& port, std::vector<unsigned char> bytes);
+    int closeTimeoutMs() const;
 
     RtMidiServiceOptions options_;
     std::vector<std::shared_ptr<MidiBackend>> backends_;

@@ -4,7 +4,7 @@
 namespace tessaline {
 
 // A build without RtMidi offers the virtual instruments only.
-std::unique_ptr<MidiService> makeProgramMidiService(bool pace) {
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace, const RtMidiServiceOptions&) {
     return std::make_unique<VirtualMidiService>(pace);
 }
 

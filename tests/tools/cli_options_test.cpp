@@ -35,6 +35,12 @@ TEST(CliOptions, OptionsBeforeTheCommand) {
     EXPECT_NE(parse({"identify", "--trace"}).error, "");
     EXPECT_NE(parse({"--in", "x", "identify"}).error, "");
     EXPECT_NE(parse({"--in", "-1", "identify"}).error, "");
+    EXPECT_NE(parse({"--out", "", "identify"}).error, "");
+    // A time-out no instrument could meet, or one nobody would wait for.
+    EXPECT_NE(parse({"--timeout", "99", "identify"}).error, "");
+    EXPECT_EQ(parse({"--timeout", "100", "identify"}).error, "");
+    EXPECT_EQ(parse({"--timeout", "600000", "identify"}).error, "");
+    EXPECT_NE(parse({"--timeout", "600001", "identify"}).error, "");
     EXPECT_NE(parse({"--device"}).error, "");
     EXPECT_NE(parse({}).error, "");
     EXPECT_NE(parse({"dance"}).error, "");

@@ -1,5 +1,6 @@
 #include "tools/cli/CliEnvironment.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/rtmidi/ProgramMidiService.h"
@@ -10,12 +11,17 @@
 
 namespace tessaline::cli {
 
-std::unique_ptr<MidiService> makeCliMidiService() {
+std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs,
+                                                const std::atomic<int>& closeBudgetMs) {
     // The window's device list; its virtual instruments run at cable speed unless a test says
     // otherwise.
     const char* noPacing = std::getenv("TESSALINE_NO_PACING");
     const bool pace = noPacing == nullptr || std::string(noPacing) != "1";
-    return makeProgramMidiService(pace);
+    RtMidiServiceOptions options;
+    options.openTimeoutMs = std::min(options.openTimeoutMs, timeoutMs);
+    options.sendTimeoutMs = std::min(options.sendTimeoutMs, timeoutMs);
+    options.closeBudgetMs = &closeBudgetMs;
+    return makeProgramMidiService(pace, options);
 }
 
 std::unique_ptr<Profile> makeUserProfile() {

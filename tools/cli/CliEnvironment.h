@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "platform/MidiService.h"
@@ -7,8 +8,11 @@
 
 namespace tessaline::cli {
 
-// The MIDI devices the command line offers: the same list the window shows.
-std::unique_ptr<MidiService> makeCliMidiService();
+// The MIDI devices the command line offers: the same list the window shows. Opening and sending
+// wait no longer than the command may take (timeoutMs); a close waits no longer than
+// closeBudgetMs says when it happens.
+std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs,
+                                                const std::atomic<int>& closeBudgetMs);
 
 // The user's settings store, as the window reads it (application name "tessaline"); null when
 // this build has none.

@@ -84,7 +84,8 @@ std::string usageText() {
            "  --in N           MIDI input device number\n"
            "  --out N          MIDI output device number\n"
            "  --device TEXT    the first input and output whose name contains TEXT\n"
-           "  --timeout MS     how long to wait for the instrument (default 4000)\n"
+           "  --timeout MS     the longest the command may take, 100 to 600000, besides the\n"
+           "                   time its messages need at the chosen speed (default 4000)\n"
            "  --pace SPEED     send speed: cable (as fast as a MIDI cable takes it), fast\n"
            "                   (no pause) or MS, a pause of 1 to 100 ms between messages;\n"
            "                   default: the speed stored for the instrument, else cable\n"
@@ -116,19 +117,22 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     // Options come before the command.
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--in" || a == "--out" || a == "--timeout") {
+        if (a == "--in" || a == "--out") {
             auto v = value(a);
             auto n = v ? parseInt(*v) : std::nullopt;
             if (!n || *n < 0) {
                 return fail(a + " needs a number of 0 or more");
             }
-            if (a == "--in") {
-                o.inDevice = *n;
-            } else if (a == "--out") {
-                o.outDevice = *n;
-            } else {
-                o.timeoutMs = *n;
+            (a == "--in" ? o.inDevice : o.outDevice) = *n;
+        } else if (a == "--timeout") {
+            // Below 100 ms no instrument can answer; beyond ten minutes nobody is waiting.
+            auto v = value(a);
+            auto n = v ? parseInt(*v) : std::nullopt;
+            if (!n || *n < kMinTimeoutMs || *n > kMaxTimeoutMs) {
+                return fail("--timeout needs a number of milliseconds from " +
+                            std::to_string(kMinTimeoutMs) + " to " + std::to_string(kMaxTimeoutMs));
             }
+            o.timeoutMs = *n;
         } else if (a == "--device") {
             auto v = value(a);
             if (!v || v->empty()) {

@@ -37,6 +37,9 @@ struct CopySpec {
     bool verify = false;  // compare the instrument's answer with what was sent
 };
 
+inline constexpr int kMinTimeoutMs = 100;
+inline constexpr int kMaxTimeoutMs = 600000;
+
 struct CliOptions {
     std::optional<int> inDevice;
     std::optional<int> outDevice;

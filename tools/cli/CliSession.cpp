@@ -113,6 +113,7 @@ void CliSession::complain(const std::string& line) {
 
 int CliSession::run(const CliOptions& options, MidiService& midi) {
     timeoutMs_ = options.timeoutMs;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     if (options.pace) {
         device_.setSendSpeed(*options.pace);
     }
@@ -166,6 +167,11 @@ int CliSession::connect() {
     notices_.drain();
     const int failedBefore = device_.failedSendCount();
     if (device_.open(1) == 0) {
+        // A port that does not answer in time is an instrument that does not answer in time.
+        if (device_.lastResultCode() == midiresult::TimedOut) {
+            say("Timeout");
+            return kExitTimeout;
+        }
         complain("a MIDI port could not be opened");
         return kExitPort;
     }
@@ -185,7 +191,7 @@ int CliSession::ask(const std::function<void()>& request, const std::function<bo
                     bool askNow) {
     using Clock = std::chrono::steady_clock;
     const int failedBefore = device_.failedSendCount();
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+    const Clock::time_point& deadline = deadline_;
     const auto again = std::chrono::milliseconds(kAskAgainMs);
     Clock::time_point nextAsk = Clock::now() + again;
     for (bool first = true;; first = false) {
@@ -338,8 +344,10 @@ int CliSession::copy(const CopySpec& request) {
     if (!toPerformance) {
         say(kSongPrompt);
         if (console_.interactive) {
+            const auto start = std::chrono::steady_clock::now();
             std::string line;
             std::getline(console_.in, line);
+            deadline_ += std::chrono::steady_clock::now() - start;  // the user's time, not ours
         }
     }
     if ((code = sendsWentOut(failedBefore)) != kExitOk) {
@@ -396,7 +404,11 @@ int CliSession::copy(const CopySpec& request) {
 }
 
 int CliSession::sendCopy(const CopyPlan& plan, CopyReport& report) {
+    // The time the copy takes on its way out, at the speed the user chose, is not the
+    // instrument's to answer for.
+    const auto start = std::chrono::steady_clock::now();
     report = device_.sendCopy(plan);
+    deadline_ += std::chrono::steady_clock::now() - start;
     if (report.allSent()) {
         return kExitOk;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <istream>
 #include <mutex>
@@ -43,6 +44,9 @@ class CliSession {
     CliSession(SynthDevice& device, NoticeQueue& notices, Console& console);
 
     int run(const CliOptions& options, MidiService& midi);
+    // When the command's time runs out: its time-out from the start, and the time its messages
+    // took to go out at the chosen speed.
+    std::chrono::steady_clock::time_point deadline() const { return deadline_; }
 
   private:
     int listDevices(MidiService& midi);
@@ -79,6 +83,7 @@ class CliSession {
     Console& console_;
     int timeoutMs_ = 4000;
     std::set<unsigned> seen_;  // notices that arrived while asking
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace tessaline::cli

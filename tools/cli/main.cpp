@@ -1,6 +1,10 @@
 // tessaline-cli: the headless front end, on the device code the window uses.
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -19,8 +23,11 @@
 using namespace tessaline;
 using namespace tessaline::cli;
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+constexpr int kCloseGraceMs = 500;
+
+int runCommand(const std::vector<std::string>& args) {
     const ParseResult parsed = parseCommandLine(args);
     if (!parsed.error.empty() || parsed.options.command == Command::None) {
         if (!parsed.error.empty()) {
@@ -36,7 +43,10 @@ int main(int argc, char** argv) {
     }
 
     std::mutex consoleLock;
-    std::unique_ptr<MidiService> devices = makeCliMidiService();
+    // Whatever is left of the command's time when it ends, and half a second more, is what
+    // closing the ports may take.
+    std::atomic<int> closeBudgetMs{kCloseGraceMs};
+    std::unique_ptr<MidiService> devices = makeCliMidiService(options.timeoutMs, closeBudgetMs);
     std::unique_ptr<MidiService> tracing;
     MidiService* midi = devices.get();
     if (options.trace) {
@@ -60,6 +70,23 @@ int main(int argc, char** argv) {
         SynthDevice device(PortServices{*midi, profile, boxes, notices, clock});
         CliSession session(device, notices, console);
         code = session.run(options, *midi);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              session.deadline() - std::chrono::steady_clock::now())
+                              .count();
+        // Input and output close one after the other.
+        closeBudgetMs.store(static_cast<int>(std::max<long long>(left + kCloseGraceMs, 200) / 2));
     }  // the device closes its ports before the services go
     return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = runCommand(std::vector<std::string>(argv + 1, argv + argc));
+    // Everything of ours is closed. A MIDI library call that never returned (a JACK graph held
+    // up by a frozen client) may still hold a thread, and the library's own teardown would wait
+    // for it: the command has its answer, so it ends here, on time.
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(code);
 }
