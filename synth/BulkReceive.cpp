@@ -11,7 +11,8 @@ constexpr unsigned char kSysExStart = 0xF0;
 constexpr unsigned char kBulkDumpStatus = 0x00;
 constexpr int kBulkHeaderBytes = 3;  // F0, manufacturer, 0n
 constexpr int kAddressBytes = 3;
-constexpr int kTrailerBytes = 2;  // checksum, F7
+constexpr int kTrailerBytes = 2;   // checksum, F7
+constexpr int kFooterHigh = 0x0F;  // a dump's closing block: 0F 0F 00, 0F 4F 00, 0F 5F 00
 
 enum class Store { Nothing, PerformanceCommon, VoiceBlock };
 
@@ -72,6 +73,18 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
         return;  // too short to say where it belongs
     }
     const int address = bulkAddress(data);
+    const int present = length - layout.dataOffset - kTrailerBytes;
+    const int declared = (data[layout.addressOffset - 2] << 7) | data[layout.addressOffset - 1];
+    // A block whose byte count disagrees with its bytes was cut short (or padded) on its way:
+    // as damaged as one with a wrong sum, and said so the same way.
+    if (present != declared) {
+        ++receiveCounts_.damagedBlocks;
+        messageBoxes().showLater(kBulkReceiveError, "", BoxIcon::Error);
+        return;
+    }
+    if ((address >> 16) == kFooterHigh) {
+        ++receiveCounts_.footers;
+    }
     keepDestinationBlock(address, data, length);
     const Route* route = routeOf(address);
     if (route == nullptr) {
@@ -105,12 +118,6 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
 void SynthDevice::keepDestinationBlock(int address, const unsigned char* data, int length) {
     const FamilyLayout& layout = familyLayout(family_);
     const int present = length - layout.dataOffset - kTrailerBytes;
-    const int declared = (data[layout.addressOffset - 2] << 7) | data[layout.addressOffset - 1];
-    // A block whose byte count disagrees with its bytes is left out: its addresses then go
-    // unreported rather than compared against bytes that may belong elsewhere.
-    if (present < 0 || present != declared) {
-        return;
-    }
     if (destinationDump_.take(address,
                               {data + layout.dataOffset, static_cast<std::size_t>(present)})) {
         postToMainWindow(WM_DESTINATION_DUMP_RECEIVED, 0, 0);
@@ -128,6 +135,7 @@ bool SynthDevice::verifyBulk(const unsigned char* data, int length) {
     if (isBulkChecksumValid(data, length) == 0 || !allDataBytes(data, length)) {
         // Handed to the window's thread: the receive path never waits on a box.
         messageBoxes().showLater(kBulkReceiveError, "", BoxIcon::Error);
+        ++receiveCounts_.damagedBlocks;
         return false;
     }
     return true;

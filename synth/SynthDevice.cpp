@@ -61,6 +61,7 @@ void SynthDevice::applyModel(const std::string& name, ModelFamily modelFamily,
     performanceCommon->allocate(layout.performanceCommonSize);
     voiceBlockCounts_ = {};
     destinationDump_.reset();
+    receiveCounts_ = {};
 }
 
 ModelFamily SynthDevice::family() const {
@@ -86,6 +87,11 @@ std::array<unsigned, 4> SynthDevice::voiceBlockCounts() const {
 std::vector<ReceivedBlock> SynthDevice::destinationDumpBlocks() const {
     std::lock_guard guard(inputLock);
     return destinationDump_.lastDump();
+}
+
+SynthDevice::ReceiveCounts SynthDevice::receiveCounts() const {
+    std::lock_guard guard(inputLock);
+    return receiveCounts_;
 }
 
 unsigned SynthDevice::destinationDumpsCompleted() const {

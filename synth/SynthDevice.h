@@ -75,6 +75,14 @@ class SynthDevice : public MidiPort {
     // many such dumps have completed since the last identification.
     std::vector<ReceivedBlock> destinationDumpBlocks() const;
     unsigned destinationDumpsCompleted() const;
+    // Bulk blocks that arrived damaged (bad checksum, a top bit set, cut short) and dump footers
+    // received, since the last identification: a caller whose answer has ended with a damaged
+    // block need not wait for a good one.
+    struct ReceiveCounts {
+        unsigned damagedBlocks = 0;
+        unsigned footers = 0;
+    };
+    ReceiveCounts receiveCounts() const;
 
     // The copy scripts: each sends and reports what went out and what it wrote; mode 1 is
     // PERFORMANCE, any other value SONG MIX.
@@ -102,6 +110,7 @@ class SynthDevice : public MidiPort {
     std::unique_ptr<ByteBlock> performanceCommon;
     std::array<unsigned, 4> voiceBlockCounts_{};
     DumpCollector destinationDump_;
+    ReceiveCounts receiveCounts_;
 };
 
 }  // namespace tessaline

@@ -280,6 +280,25 @@ TEST(Cli, SilentInstrumentIsNotConnectedAndATimeout) {
     EXPECT_EQ(rig.lines(rig.out), std::vector<std::string>{"Not connected"});
 }
 
+// A voice dump whose first data block is broken has ended once its footer is in: the command
+// says what went wrong then, rather than waiting out its time-out and calling it one.
+TEST(Cli, ADamagedAnswerIsSaidAtOnce) {
+    for (const bool truncate : {false, true}) {
+        CliRig rig;
+        VirtualInstrument& instrument = *rig.virtualDevices.instrument(0);
+        if (truncate) {
+            instrument.truncateNextBlocks(1);
+        } else {
+            instrument.corruptNextBlocks(1);
+        }
+        EXPECT_EQ(rig.run({"--device", "Motif ES7", "--timeout", "600000", "voice", "PRE1:A01"}),
+                  3);
+        EXPECT_EQ(rig.lines(rig.out).back(), "The instrument's answer arrived damaged");
+        EXPECT_TRUE(hasLine(rig.lines(rig.err), "tessaline-cli: Bulk Receive Error"))
+            << rig.err.str();
+    }
+}
+
 TEST(Cli, StoredDeviceNumbersAreUsedWithoutOptions) {
     CliRig rig;
     rig.stored.writeInt("", "MIDI Device In", 2);

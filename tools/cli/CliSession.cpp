@@ -14,6 +14,8 @@ const char* const kStartupInKey = "MIDI Device In";
 const char* const kStartupOutKey = "MIDI Device Out";
 // How long a request waits for its answer before it is sent again.
 constexpr int kAskAgainMs = 1000;
+// How often a wait for an answer looks at what has arrived besides the notices.
+constexpr long long kLookAgainMs = 20;
 const char* const kSongPrompt = "Please, select song number in your synth, now!";
 
 std::string lower(std::string text) {
@@ -179,18 +181,15 @@ int CliSession::connect() {
     if (const int code = sendsWentOut(failedBefore); code != kExitOk) {
         return code;
     }
-    const int code = ask([this] { device_.sendIdentityRequest(); },
-                         [this] { return device_.isConnected() != 0; }, false);
-    if (code == kExitTimeout) {
-        say("Not connected");
-    }
-    return code;
+    return ask([this] { device_.sendIdentityRequest(); },
+               [this] { return device_.isConnected() != 0; }, "Not connected", false);
 }
 
 int CliSession::ask(const std::function<void()>& request, const std::function<bool()>& answered,
-                    bool askNow) {
+                    const char* onTimeout, bool askNow) {
     using Clock = std::chrono::steady_clock;
     const int failedBefore = device_.failedSendCount();
+    const SynthDevice::ReceiveCounts before = device_.receiveCounts();
     const Clock::time_point& deadline = deadline_;
     const auto again = std::chrono::milliseconds(kAskAgainMs);
     Clock::time_point nextAsk = Clock::now() + again;
@@ -207,15 +206,23 @@ int CliSession::ask(const std::function<void()>& request, const std::function<bo
         if (answered()) {
             return kExitOk;
         }
+        // An answer that has ended, damaged, will not mend itself by waiting.
+        const SynthDevice::ReceiveCounts received = device_.receiveCounts();
+        if (received.damagedBlocks > before.damagedBlocks && received.footers > before.footers) {
+            say("The instrument's answer arrived damaged");
+            return kExitTimeout;
+        }
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
+            say(onTimeout);
             return kExitTimeout;
         }
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::min(deadline, nextAsk) - now);
-        // Every notice wakes this to look again at the answer.
-        if (const auto notice =
-                notices_.take(static_cast<int>(std::max<long long>(wait.count(), 1)))) {
+        // Every notice wakes this to look again at the answer; so does a short while, since a
+        // damaged block and a footer raise no notice.
+        const long long waitMs = std::clamp<long long>(wait.count(), 1, kLookAgainMs);
+        if (const auto notice = notices_.take(static_cast<int>(waitMs))) {
             seen_.insert(notice->message);
         }
     }
@@ -263,9 +270,6 @@ int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoic
             }
             return true;
         });
-    if (code == kExitTimeout) {
-        say("Timeout");
-    }
     return code;
 }
 
@@ -275,9 +279,6 @@ int CliSession::fetchPerformance(const ProgramSpec& performance) {
     const int code =
         ask([&] { device_.selectPerformance(static_cast<unsigned char>(performance.program())); },
             [&] { return seen_.count(WM_PERFORMANCE_RECEIVED) > 0; });
-    if (code == kExitTimeout) {
-        say("Timeout");
-    }
     return code;
 }
 
@@ -434,9 +435,6 @@ int CliSession::fetchDestination(bool toPerformance, bool whole) {
             return seen_.count(answer) > 0 &&
                    (!whole || device_.destinationDumpsCompleted() != completedBefore);
         });
-    if (code == kExitTimeout) {
-        say("Timeout");
-    }
     return code;
 }
 

@@ -71,8 +71,9 @@ class CliSession {
     // again each second without an answer: a transport can lose a message outside our control
     // (a JACK client that missed its cycle), and asking the instrument again changes nothing
     // on it. kExitTimeout, or kExitNotSent when a request could not be sent.
+    // says onTimeout when the time runs out, and ends early when the answer has ended damaged.
     int ask(const std::function<void()>& request, const std::function<bool()>& answered,
-            bool askNow = true);
+            const char* onTimeout = "Timeout", bool askNow = true);
     // kExitOk when no send has failed since the count read `failedBefore`.
     int sendsWentOut(int failedBefore);
     void say(const std::string& line);
