@@ -18,9 +18,11 @@ constexpr StoredSelection kStored[] = {
 }  // namespace
 
 void loadSelections(Profile& profile, SavedSelections& saved) {
+    SavedSelections stored;
     for (const StoredSelection& entry : kStored) {
-        saved.*entry.field = profile.readInt("", entry.name, 0);
+        stored.*entry.field = profile.readInt("", entry.name, 0);
     }
+    saved = withinRange(stored);
 }
 
 void saveSelections(Profile& profile, const SavedSelections& saved) {

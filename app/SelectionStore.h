@@ -7,7 +7,7 @@ namespace tessaline {
 
 // The six saved selections in the settings store: read with default 0 and written back, both
 // in the order VoiceBank, VoiceLetter, VoiceNum, PerfBank, PerfLetter, PerfNum, in the empty
-// section.
+// section. What is read is brought within range first (see withinRange).
 void loadSelections(Profile& profile, SavedSelections& saved);
 void saveSelections(Profile& profile, const SavedSelections& saved);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tessaline {
 
@@ -45,14 +46,15 @@ class Shell {
     virtual int open(const std::string& target) = 0;
 
     // The default value of a key of the association store: ".htm" names the handler of web
-    // pages, "<handler>\shell\open\command" is that handler's command line with "%1" where the
-    // document goes. Returns 0 and sets `value`, or returns an error code and leaves `value`
-    // unchanged.
+    // pages, "<handler>\shell\open\command" is that handler's open command, a desktop entry's
+    // Exec value, whose field code marks where the document goes. Returns 0 and sets `value`, or
+    // returns an error code and leaves `value` unchanged.
     virtual int readClassesRootValue(const std::string& key, std::string& value) = 0;
 
-    // Starts a command line without waiting. Returns a value above 31 on success, else a
-    // shellresult code.
-    virtual int startProgram(const std::string& command, int show) = 0;
+    // Starts a program with these arguments, each handed over as it stands (no shell ever sees
+    // them), without waiting. Returns a value above 31 on success, else a shellresult code.
+    virtual int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                             int show) = 0;
 
     // The exclamation sound.
     virtual void beep() = 0;

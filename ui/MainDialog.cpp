@@ -52,12 +52,14 @@ QWidget* makeOwnControl(const ControlTemplate& entry, QWidget* parent) {
 MainDialog::MainDialog(SynthDevice& device, SavedSelections& saved, MainDialogOptions options,
                        QWidget* parent)
     : QDialog(parent), device_(device), saved_(saved), options_(options) {
-    fields_.PerfBank = saved.PerfBank;
-    fields_.VoiceLetter = saved.VoiceLetter;
-    fields_.VoiceNum = saved.VoiceNum;
-    fields_.VoiceBank = saved.VoiceBank;
-    fields_.PerfLetter = saved.PerfLetter;
-    fields_.PerfNum = saved.PerfNum;
+    // Whoever made the selections, only values the lists can show reach the fields.
+    const SavedSelections start = withinRange(saved);
+    fields_.PerfBank = start.PerfBank;
+    fields_.VoiceLetter = start.VoiceLetter;
+    fields_.VoiceNum = start.VoiceNum;
+    fields_.VoiceBank = start.VoiceBank;
+    fields_.PerfLetter = start.PerfLetter;
+    fields_.PerfNum = start.PerfNum;
     icon_ = loadIcon(IDI_MAIN_ICON);
 
     if (options_.timers == nullptr) {

@@ -158,7 +158,8 @@ class MainDialog : public QDialog {
     bool windowDestroyed_ = false;
 };
 
-// The program value of a letter and a number: letter * 16 + number.
+// The program value of a letter and a number: letter * 16 + number, or -1 when either lies
+// outside its list (nothing selected).
 int programValue(int letter, int number);
 // A program value as the device takes it: a value outside 0..127 becomes 0xFF, which the
 // device's selections ignore, instead of wrapping round into some other valid program.

@@ -43,10 +43,24 @@ constexpr ExchangeEntry kExchange[] = {
 constexpr int kPerformanceOnly[] = {IDC_WITH_NAME, IDC_PERF_BANK,   IDC_PERF_LINE, IDC_PERF_ON,
                                     IDC_PERF_BACK, IDC_PERF_LETTER, IDC_PERF_NUM};
 
+constexpr int kPrograms = kProgramLetters * kProgramNumbers;
+
+// One program on or back, round within the bank. From no program at all, on goes to the first
+// and back to the last.
+int steppedProgram(int program, int step) {
+    if (program < 0) {
+        return step < 0 ? kPrograms - 1 : 0;
+    }
+    return (program + (step < 0 ? kPrograms - 1 : 1)) % kPrograms;
+}
+
 }  // namespace
 
 int programValue(int letter, int number) {
-    return letter * 16 + number;
+    if (letter < 0 || letter >= kProgramLetters || number < 0 || number >= kProgramNumbers) {
+        return -1;
+    }
+    return letter * kProgramNumbers + number;
 }
 
 unsigned char programByte(int program) {
@@ -102,11 +116,11 @@ void MainDialog::showConnected() {
     if (fields_.destTypeIndex == -1) {
         fields_.destTypeIndex = 0;
     }
-    if (fields_.PerfBank == -1) {
+    if (fields_.PerfBank < 0 || fields_.PerfBank >= destinationBankList_->count()) {
         fields_.PerfBank = 0;
     }
     // A bank saved with a model that has more banks is as good as none.
-    if (fields_.VoiceBank == -1 || fields_.VoiceBank >= sourceBankList_->count()) {
+    if (fields_.VoiceBank < 0 || fields_.VoiceBank >= sourceBankList_->count()) {
         fields_.VoiceBank = 0;
     }
     exchange(true);
@@ -186,20 +200,18 @@ void MainDialog::destinationChanged() {
 }
 
 void MainDialog::stepSource(int step) {
-    const int sum = programValue(fields_.VoiceLetter, fields_.VoiceNum) + (step < 0 ? 127 : 1);
-    const int program = sum % 128;
-    fields_.VoiceLetter = program / 16;
-    fields_.VoiceNum = program % 16;
+    const int program = steppedProgram(programValue(fields_.VoiceLetter, fields_.VoiceNum), step);
+    fields_.VoiceLetter = program / kProgramNumbers;
+    fields_.VoiceNum = program % kProgramNumbers;
     exchange(true);
     sourceLine_->clear();
     requestVoice(program);
 }
 
 void MainDialog::stepDestination(int step) {
-    const int sum = programValue(fields_.PerfLetter, fields_.PerfNum) + (step < 0 ? 127 : 1);
-    const int program = sum % 128;
-    fields_.PerfLetter = program / 16;
-    fields_.PerfNum = program % 16;
+    const int program = steppedProgram(programValue(fields_.PerfLetter, fields_.PerfNum), step);
+    fields_.PerfLetter = program / kProgramNumbers;
+    fields_.PerfNum = program % kProgramNumbers;
     exchange(true);
     destinationLine_->clear();
     requestPerformance(program);

@@ -30,14 +30,18 @@ int DesktopShell::readClassesRootValue(const std::string& key, std::string& valu
     return readXdgAssociation(XdgDirs::fromEnvironment(), key, value);
 }
 
-int DesktopShell::startProgram(const std::string& command, int /*show*/) {
-    QStringList arguments = QProcess::splitCommand(QString::fromStdString(command));
-    if (arguments.isEmpty()) {
+int DesktopShell::startProgram(const std::string& program,
+                               const std::vector<std::string>& arguments, int /*show*/) {
+    if (program.empty()) {
         return shellresult::FileNotFound;
     }
-    const QString program = arguments.takeFirst();
-    return QProcess::startDetached(program, arguments) ? shellresult::Started
-                                                       : shellresult::FileNotFound;
+    QStringList list;
+    for (const std::string& argument : arguments) {
+        list << QString::fromStdString(argument);
+    }
+    return QProcess::startDetached(QString::fromStdString(program), list)
+               ? shellresult::Started
+               : shellresult::FileNotFound;
 }
 
 void DesktopShell::beep() {

@@ -10,7 +10,8 @@ class DesktopShell final : public Shell {
   public:
     int open(const std::string& target) override;
     int readClassesRootValue(const std::string& key, std::string& value) override;
-    int startProgram(const std::string& command, int show) override;
+    int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     int show) override;
     void beep() override;
 };
 

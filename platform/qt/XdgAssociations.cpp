@@ -181,54 +181,6 @@ std::optional<fs::path> findDesktopEntry(const XdgDirs& dirs, const std::string&
     return std::nullopt;
 }
 
-std::string execToOpenCommand(const std::string& exec) {
-    // Key-file string escapes first, then the field codes of the Exec key.
-    std::string unescaped;
-    for (std::size_t i = 0; i < exec.size(); ++i) {
-        if (exec[i] == '\\' && i + 1 < exec.size()) {
-            const char next = exec[++i];
-            switch (next) {
-                case 's':
-                    unescaped += ' ';
-                    break;
-                case 'n':
-                    unescaped += '\n';
-                    break;
-                case 't':
-                    unescaped += '\t';
-                    break;
-                case 'r':
-                    unescaped += '\r';
-                    break;
-                case '\\':
-                    unescaped += '\\';
-                    break;
-                default:
-                    unescaped += '\\';
-                    unescaped += next;
-            }
-        } else {
-            unescaped += exec[i];
-        }
-    }
-    std::string command;
-    bool placed = false;
-    for (std::size_t i = 0; i < unescaped.size(); ++i) {
-        if (unescaped[i] != '%' || i + 1 == unescaped.size()) {
-            command += unescaped[i];
-            continue;
-        }
-        const char code = unescaped[++i];
-        if (code == '%') {
-            command += '%';
-        } else if (std::string("fFuU").find(code) != std::string::npos && !placed) {
-            command += "%1";
-            placed = true;
-        }
-    }
-    return trim(command);
-}
-
 int readXdgAssociation(const XdgDirs& dirs, const std::string& key, std::string& value) {
     const std::string lowered = lowerCase(key);
     if (lowered == ".htm" || lowered == ".html") {
@@ -244,7 +196,7 @@ int readXdgAssociation(const XdgDirs& dirs, const std::string& key, std::string&
         const std::string id = key.substr(0, key.size() - suffix.size());
         if (auto file = findDesktopEntry(dirs, id)) {
             if (auto exec = keyFileValue(*file, "Desktop Entry", "Exec")) {
-                value = execToOpenCommand(*exec);
+                value = *exec;
                 return assocresult::Ok;
             }
         }

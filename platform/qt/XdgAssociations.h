@@ -27,13 +27,10 @@ std::optional<std::string> defaultApplication(const XdgDirs& dirs, const std::st
 // may stand for a sub-folder of applications/).
 std::optional<std::filesystem::path> findDesktopEntry(const XdgDirs& dirs, const std::string& id);
 
-// An Exec value as a command line with "%1" where the document goes: string escapes undone,
-// the first of %f %F %u %U becomes "%1", the other field codes are dropped, "%%" is "%".
-std::string execToOpenCommand(const std::string& exec);
-
 // The association store as the link code reads it: ".htm" (or ".html") gives the id of the
 // default application for text/html; "<id>\shell\open\command" gives that entry's open
-// command. Returns 0 and sets `value`, or 2 with `value` unchanged.
+// command, its Exec value as written (see execArguments). Returns 0 and sets `value`, or 2 with
+// `value` unchanged.
 int readXdgAssociation(const XdgDirs& dirs, const std::string& key, std::string& value);
 
 }  // namespace tessaline

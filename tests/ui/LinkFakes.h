@@ -17,7 +17,7 @@ class FakeShell final : public Shell {
 
     std::vector<std::string> opened;
     std::vector<std::string> keysRead;
-    std::vector<std::string> started;
+    std::vector<std::vector<std::string>> started;  // program, then its arguments
     std::vector<int> startShows;
     int beeps = 0;
 
@@ -34,8 +34,10 @@ class FakeShell final : public Shell {
         value = it->second;
         return assocresult::Ok;
     }
-    int startProgram(const std::string& command, int show) override {
-        started.push_back(command);
+    int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     int show) override {
+        started.push_back({program});
+        started.back().insert(started.back().end(), arguments.begin(), arguments.end());
         startShows.push_back(show);
         return startResult;
     }

@@ -246,14 +246,14 @@ TEST_F(LinkTest, WithoutAHandCursorTheCursorIsLeftAlone) {
     EXPECT_EQ(counted.loads, 0);
 }
 
-// The production shell starts a command line split as a shell would, and reports a program
-// that cannot start as not found rather than as started.
-TEST(DesktopShell, StartsCommandLinesAndReportsMissingPrograms) {
+// The production shell starts a program with its arguments, and reports a program that cannot
+// start as not found rather than as started.
+TEST(DesktopShell, StartsProgramsAndReportsMissingOnes) {
     DesktopShell shell;
-    EXPECT_GT(shell.startProgram("true  \"an argument\" mailto:a@b.org", SW_SHOW), 31);
-    EXPECT_EQ(shell.startProgram("/nonexistent/web-browser https://x.org", SW_SHOW),
+    EXPECT_GT(shell.startProgram("true", {"an argument", "mailto:a@b.org"}, SW_SHOW), 31);
+    EXPECT_EQ(shell.startProgram("/nonexistent/web-browser", {"https://x.org"}, SW_SHOW),
               shellresult::FileNotFound);
-    EXPECT_EQ(shell.startProgram("   ", SW_SHOW), shellresult::FileNotFound);
+    EXPECT_EQ(shell.startProgram("", {"true"}, SW_SHOW), shellresult::FileNotFound);
     EXPECT_EQ(shell.open(""), shellresult::FileNotFound);
     EXPECT_EQ(shell.open("/nonexistent/page.htm"), shellresult::FileNotFound);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/ui/LinkFakes.h"
 #include "ui/about/LinkTarget.h"
@@ -18,27 +19,12 @@ TEST(LinkTarget, MailAddressesBecomeMailtoAndOthersStayAsTheyAre) {
     EXPECT_EQ(normaliseLinkTarget("mailto:tessaline@example.org"), "mailto:tessaline@example.org");
 }
 
-TEST(FallbackCommand, QuotedPlaceholderDropsEverythingFromItsOpeningQuote) {
-    EXPECT_EQ(fallbackCommand(R"("/opt/web/browser" -osint -url "%1" --new)", "https://x.org"),
-              R"("/opt/web/browser" -osint -url  https://x.org)");
-    // The first quoted placeholder wins over a bare one that comes earlier.
-    EXPECT_EQ(fallbackCommand(R"(browser %1 "%1")", "t"), "browser %1  t");
-}
-
-TEST(FallbackCommand, BarePlaceholderOrNoneAtAll) {
-    EXPECT_EQ(fallbackCommand("browser --new %1 --private", "https://x.org"),
-              "browser --new  https://x.org");
-    EXPECT_EQ(fallbackCommand("browser --new", "https://x.org"), "browser --new https://x.org");
-    EXPECT_EQ(fallbackCommand("", "t"), " t");
-}
-
-TEST(FallbackCommand, ACommandThatWouldNotFitIsRefusedNotCut) {
-    const std::string command = "browser";                      // 7 bytes
-    const std::string fits(kFallbackCommandSize - 1 - 8, 'a');  // + blank = 519
-    const std::string tooLong(kFallbackCommandSize - 8, 'a');   // + blank = 520
-    ASSERT_TRUE(fallbackCommand(command, fits).has_value());
-    EXPECT_EQ(fallbackCommand(command, fits)->size(), kFallbackCommandSize - 1);
-    EXPECT_FALSE(fallbackCommand(command, tooLong).has_value());
+TEST(FallbackArguments, WhatWouldNotFitIsRefusedNotCut) {
+    const std::string program = "browser";                      // 7 bytes and a blank
+    const std::string fits(kFallbackCommandSize - 1 - 8, 'a');  // and a terminator: 520
+    const std::string tooLong(kFallbackCommandSize - 8, 'a');   // 521
+    EXPECT_EQ(fallbackArguments(program, fits), (std::vector<std::string>{program, fits}));
+    EXPECT_FALSE(fallbackArguments(program, tooLong).has_value());
 }
 
 TEST(OpenLinkTarget, ShellSuccessIsReturnedWithoutTouchingTheAssociations) {
@@ -54,12 +40,13 @@ TEST(OpenLinkTarget, FailedOpenStartsTheBrowsersOpenCommandWithTheTarget) {
     FakeShell shell;
     shell.openResult = shellresult::NoAssociation;
     shell.associations[".htm"] = "web.desktop";
-    shell.associations["web.desktop\\shell\\open\\command"] = "web-browser %1";
+    shell.associations["web.desktop\\shell\\open\\command"] = "web-browser %u --new";
     shell.startResult = 77;
-    EXPECT_EQ(openLinkTarget(shell, "mailto:a@b.org", SW_SHOW), 77);
+    EXPECT_EQ(openLinkTarget(shell, "mailto:a b@c.org", SW_SHOW), 77);
     EXPECT_EQ(shell.keysRead,
               (std::vector<std::string>{".htm", "web.desktop\\shell\\open\\command"}));
-    EXPECT_EQ(shell.started, std::vector<std::string>{"web-browser  mailto:a@b.org"});
+    using Started = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(shell.started, (Started{{"web-browser", "mailto:a b@c.org", "--new"}}));
     EXPECT_EQ(shell.startShows, std::vector<int>{SW_SHOW});
 }
 
@@ -69,6 +56,10 @@ TEST(OpenLinkTarget, WithoutAUsableAssociationTheShellsCodeIsReported) {
     EXPECT_EQ(openLinkTarget(shell, "https://x.org", SW_SHOW), shellresult::NoAssociation);
 
     shell.associations[".htm"] = "web.desktop";  // but no open command for it
+    EXPECT_EQ(openLinkTarget(shell, "https://x.org", SW_SHOW), shellresult::NoAssociation);
+
+    // An open command that cannot be run as written.
+    shell.associations["web.desktop\\shell\\open\\command"] = "\"web-browser %u";
     EXPECT_EQ(openLinkTarget(shell, "https://x.org", SW_SHOW), shellresult::NoAssociation);
 
     // A value longer than the association buffer is not read at all.
@@ -82,7 +73,7 @@ TEST(OpenLinkTarget, ACommandTooLongForTheBufferIsNotStarted) {
     FakeShell shell;
     shell.openResult = 1;
     shell.associations[".htm"] = "web.desktop";
-    shell.associations["web.desktop\\shell\\open\\command"] = "browser \"%1\"";
+    shell.associations["web.desktop\\shell\\open\\command"] = "browser %u";
     EXPECT_EQ(openLinkTarget(shell, std::string(kFallbackCommandSize, 'x'), SW_SHOW), 1);
     EXPECT_TRUE(shell.started.empty());
 }

@@ -2,6 +2,9 @@
 // and their lines, and how the window ends.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -180,20 +183,82 @@ TEST(MainDialogSelections, AChangeEmptiesItsLineUntilTheInstrumentAnswers) {
     EXPECT_TRUE(endsWith(rig.lineText(IDC_PERF_LINE), rig.sim.performanceName(kMotifES7, 9)));
 }
 
-TEST(MainDialogSelections, StaleSavedSelectionsSendNothingOutOfRange) {
-    // A bank beyond this model's list becomes the first; a letter beyond "H" selects nothing.
-    WindowRig rig(kS90, SavedSelections{40, 9, 3, -1, 0, 0});
-    rig.window.createWindow();
-    rig.window.show();
-    ASSERT_TRUE(rig.timers.fire(TIMER_OPEN_PORTS));
-    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_PERF_LINE).isEmpty(); }));
-    rig.settle();
-    EXPECT_EQ(rig.window.fields().VoiceBank, 0);
-    EXPECT_EQ(rig.list(IDC_VOICE_BANK)->currentIndex(), 0);
-    EXPECT_EQ(rig.list(IDC_PERF_BANK)->currentText(), "USER");
-    EXPECT_EQ(rig.list(IDC_VOICE_LETTER)->currentIndex(), -1);
-    EXPECT_TRUE(rig.lineText(IDC_VOICE_LINE).isEmpty());
+// Whatever the settings file held, the window starts on programs its lists show, steps from
+// them, copies them and keeps them for the next run.
+struct StoredExtreme {
+    const char* name;
+    int instrument;
+    SavedSelections stored;
+    int voiceProgram;  // shown at the start, in the first bank
+    int performanceProgram;
+};
+
+void PrintTo(const StoredExtreme& row, std::ostream* os) {
+    *os << row.name;
 }
+
+SavedSelections allSix(int value) {
+    return {value, value, value, value, value, value};
+}
+
+class MainDialogStoredSelections : public ::testing::TestWithParam<StoredExtreme> {};
+
+TEST_P(MainDialogStoredSelections, StartOnShownProgramsThatStepCopyAndAreKept) {
+    const StoredExtreme& row = GetParam();
+    WindowRig rig(row.instrument, row.stored);
+    ASSERT_TRUE(rig.connect());
+    for (int id : {IDC_VOICE_BANK, IDC_VOICE_LETTER, IDC_VOICE_NUM, IDC_PERF_BANK, IDC_PERF_LETTER,
+                   IDC_PERF_NUM}) {
+        EXPECT_GE(rig.list(id)->currentIndex(), 0) << "control " << id;
+    }
+    EXPECT_EQ(rig.list(IDC_VOICE_BANK)->currentIndex(), 0);
+    EXPECT_TRUE(endsWith(rig.lineText(IDC_VOICE_LINE),
+                         rig.sim.voiceName(row.instrument, 0, row.voiceProgram)));
+    EXPECT_TRUE(endsWith(rig.lineText(IDC_PERF_LINE),
+                         rig.sim.performanceName(row.instrument, row.performanceProgram)));
+
+    rig.click(IDC_VOICE_ON);
+    rig.click(IDC_PERF_BACK);
+    const int voice = (row.voiceProgram + 1) % 128;
+    const int performance = (row.performanceProgram + 127) % 128;
+    ASSERT_TRUE(waitUntil([&] {
+        return !rig.lineText(IDC_VOICE_LINE).isEmpty() && !rig.lineText(IDC_PERF_LINE).isEmpty();
+    }));
+    EXPECT_TRUE(
+        endsWith(rig.lineText(IDC_VOICE_LINE), rig.sim.voiceName(row.instrument, 0, voice)));
+    EXPECT_TRUE(endsWith(rig.lineText(IDC_PERF_LINE),
+                         rig.sim.performanceName(row.instrument, performance)));
+    rig.settle();
+
+    // Execute copies the stepped voice into part 1; the popup closes on the instrument's answer.
+    rig.click(IDC_EXECUTE);
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    const std::vector<unsigned char> part = rig.sim.block(row.instrument, 0x310000);
+    ASSERT_GE(part.size(), 3u);
+    EXPECT_EQ(part[2], voice);
+
+    rig.window.destroyWindow();
+    EXPECT_EQ(rig.saved.VoiceBank, 0);
+    EXPECT_EQ(rig.saved.VoiceLetter * 16 + rig.saved.VoiceNum, voice);
+    EXPECT_EQ(rig.saved.PerfBank, 0);
+    EXPECT_EQ(rig.saved.PerfLetter * 16 + rig.saved.PerfNum, performance);
+}
+
+constexpr int kMin = std::numeric_limits<int>::min();
+constexpr int kMax = std::numeric_limits<int>::max();
+
+INSTANTIATE_TEST_SUITE_P(
+    Extremes, MainDialogStoredSelections,
+    ::testing::Values(StoredExtreme{"IntMin", kMotifES7, allSix(kMin), 0, 0},
+                      StoredExtreme{"MinusTwo", kMotifES7, allSix(-2), 0, 0},
+                      StoredExtreme{"NothingChosen", kMotifES7, allSix(-1), 0, 0},
+                      StoredExtreme{"JustPastEachList", kMotifES7, {9, 8, 16, 1, 8, 16}, 0, 0},
+                      StoredExtreme{"SixteenTimesOverflows", kMotifES7, allSix(134217728), 0, 0},
+                      StoredExtreme{"Huge", kS90, allSix(200000000), 0, 0},
+                      StoredExtreme{"IntMax", kS90, allSix(kMax), 0, 0},
+                      // The Motif ES's GM bank is beyond the S90's list; C04 = 35, E06 = 69.
+                      StoredExtreme{"BankOfALargerModel", kS90, {8, 2, 3, 0, 4, 5}, 35, 69}),
+    [](const ::testing::TestParamInfo<StoredExtreme>& row) { return row.param.name; });
 
 TEST(MainDialogSelections, ASourceChangeWhileNotConnectedSendsNothing) {
     WindowRig rig;

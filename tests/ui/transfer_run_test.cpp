@@ -301,25 +301,5 @@ TEST(TransferRun, CheckEachCopySendsAgainAndReportsOnlyWhatSurvives) {
     }
 }
 
-TEST(TransferRun, AnUnselectedSourceLetterCopiesNothingAndTimesOut) {
-    WindowRig rig(kMotifES7, SavedSelections{0, 11, 0, 0, 0, 0});
-    rig.window.createWindow();
-    rig.window.show();
-    ASSERT_TRUE(rig.timers.fire(TIMER_OPEN_PORTS));
-    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_PERF_LINE).isEmpty(); }));
-    rig.settle();
-    ASSERT_EQ(rig.list(IDC_VOICE_LETTER)->currentIndex(), -1);
-    const std::vector<unsigned char> before = rig.sim.block(kMotifES7, kPerformancePart);
-    const int received = rig.sim.receivedCount(kMotifES7);
-
-    rig.click(IDC_EXECUTE);
-    rig.settle();
-    ASSERT_NE(rig.window.progressPopup(), nullptr);
-    EXPECT_EQ(rig.sim.receivedCount(kMotifES7), received + 1);  // the mode change only
-    EXPECT_EQ(rig.sim.block(kMotifES7, kPerformancePart), before);
-    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
-    EXPECT_EQ(rig.window.progressPopup(), nullptr);
-}
-
 }  // namespace
 }  // namespace tessaline::test

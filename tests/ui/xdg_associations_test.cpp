@@ -3,8 +3,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/qt/DesktopExec.h"
 #include "platform/qt/XdgAssociations.h"
 
 namespace tessaline::test {
@@ -72,15 +75,52 @@ TEST_F(XdgFolders, EntriesMayLieInVendorSubfolders) {
     EXPECT_FALSE(findDesktopEntry(dirs, "../web.desktop").has_value());
 }
 
-TEST(ExecToOpenCommand, FirstFileOrUrlCodeBecomesThePlaceholder) {
-    EXPECT_EQ(execToOpenCommand("browser %u"), "browser %1");
-    EXPECT_EQ(execToOpenCommand("browser --new-window %U %i --class=%c"),
-              "browser --new-window %1  --class=");
-    EXPECT_EQ(execToOpenCommand("viewer %f %u"), "viewer %1");
-    EXPECT_EQ(execToOpenCommand("tool --ratio=100%% %k"), "tool --ratio=100%");
-    EXPECT_EQ(execToOpenCommand("\"/opt/My\\sWeb/run\" %u"), "\"/opt/My Web/run\" %1");
-    EXPECT_EQ(execToOpenCommand("plain-browser"), "plain-browser");
+// Every row starts the same target: blanks, quotes, a command substitution, a backslash and a
+// field code of its own, none of which may be read.
+const std::string kTarget = R"(https://x.org/?q=$(touch x) "a b" %u \)";
+
+struct ExecCase {
+    const char* name;
+    const char* exec;  // as written in the desktop entry
+    std::optional<std::vector<std::string>> arguments;
+};
+
+void PrintTo(const ExecCase& row, std::ostream* os) {
+    *os << row.name;
 }
+
+class ExecArguments : public ::testing::TestWithParam<ExecCase> {};
+
+TEST_P(ExecArguments, TheTargetIsOneArgumentAndTheLineIsReadByTheRules) {
+    EXPECT_EQ(execArguments(GetParam().exec, kTarget), GetParam().arguments);
+}
+
+using Args = std::vector<std::string>;
+const auto kRefused = std::nullopt;
+
+INSTANTIATE_TEST_SUITE_P(
+    DesktopEntryRules, ExecArguments,
+    ::testing::Values(
+        ExecCase{"CodeAlone", "browser %u", Args{"browser", kTarget}},
+        ExecCase{"CodeInTheMiddle", "browser --new-window %U --private --class=%c",
+                 Args{"browser", "--new-window", kTarget, "--private", "--class="}},
+        ExecCase{"NoCodeAppends", "plain-browser --new", Args{"plain-browser", "--new", kTarget}},
+        ExecCase{"OnlyTheFirstCode", "viewer %f %u %i", Args{"viewer", kTarget}},
+        ExecCase{"Percent", "tool --ratio=100%% \"50%%\" %k %u",
+                 Args{"tool", "--ratio=100%", "50%", kTarget}},
+        ExecCase{"CodeWithinAWord", "browser --url=%u", Args{"browser", "--url=" + kTarget}},
+        ExecCase{"QuotedProgramAndStringEscape", R"("/opt/My\sWeb/run" "" %u)",
+                 Args{"/opt/My Web/run", "", kTarget}},
+        // \\ is undone as a string escape before the quoting rules see what is left.
+        ExecCase{"EscapesInQuotes", R"(run "say \"hi\" \$HOME \`x\` \\\\ \\$y" x\y %u)",
+                 Args{"run", R"(say "hi" $HOME `x` \ $y)", R"(x\y)", kTarget}},
+        ExecCase{"ScriptInQuotesStaysText", R"(sh -c "xdg-open %u")",
+                 Args{"sh", "-c", "xdg-open %u", kTarget}},
+        ExecCase{"UnclosedQuote", "\"browser %u", kRefused},
+        ExecCase{"UnknownCode", "browser %z %u", kRefused},
+        ExecCase{"LonePercent", "browser 100%", kRefused},
+        ExecCase{"TargetAsProgram", "%u --new", kRefused}, ExecCase{"NoProgram", " %i ", kRefused}),
+    [](const ::testing::TestParamInfo<ExecCase>& row) { return row.param.name; });
 
 TEST_F(XdgFolders, AssociationKeysGiveTheIdAndItsOpenCommand) {
     install("web.desktop", "web-browser --new-tab %u");
@@ -90,7 +130,7 @@ TEST_F(XdgFolders, AssociationKeysGiveTheIdAndItsOpenCommand) {
     ASSERT_EQ(readXdgAssociation(dirs, ".htm", value), 0);
     EXPECT_EQ(value, "web.desktop");
     ASSERT_EQ(readXdgAssociation(dirs, "web.desktop\\shell\\open\\command", value), 0);
-    EXPECT_EQ(value, "web-browser --new-tab %1");
+    EXPECT_EQ(value, "web-browser --new-tab %u");
 
     value = "untouched";
     EXPECT_EQ(readXdgAssociation(dirs, "other.desktop\\shell\\open\\command", value), 2);

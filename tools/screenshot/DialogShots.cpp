@@ -21,7 +21,9 @@ class InertShell final : public Shell {
     int readClassesRootValue(const std::string&, std::string&) override {
         return assocresult::KeyNotFound;
     }
-    int startProgram(const std::string&, int) override { return shellresult::NoAssociation; }
+    int startProgram(const std::string&, const std::vector<std::string>&, int) override {
+        return shellresult::NoAssociation;
+    }
     void beep() override {}
 };
 

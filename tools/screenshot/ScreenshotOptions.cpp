@@ -59,6 +59,10 @@ std::string parseOptions(int argc, char** argv, ScreenshotOptions& options) {
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             options.help = true;
         } else if (std::strcmp(arg, "--out") == 0 && value != nullptr) {
+            // An empty name would fall back to the default one: a file the caller never named.
+            if (*value == '\0') {
+                return "--out takes a file name, not an empty text";
+            }
             options.output = value;
             ++i;
         } else if (std::strcmp(arg, "--dialog") == 0 && value != nullptr) {

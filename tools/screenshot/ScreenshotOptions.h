@@ -8,7 +8,7 @@ namespace tessaline::screenshot {
 enum class DialogKind { Main, Setup, About, Popup };
 
 struct ScreenshotOptions {
-    std::string output;  // empty: tessaline-<dialog>.png, the main window's "window"
+    std::string output;  // without --out: tessaline-<dialog>.png, the main window's "window"
     DialogKind dialog = DialogKind::Main;
     int device = 0;         // virtual instrument 0..3
     int timeoutMs = 10000;  // for both lines to fill

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/qt/DesktopExec.h"
+
 namespace tessaline {
 
 std::string normaliseLinkTarget(const std::string& text) {
@@ -15,22 +17,20 @@ std::string normaliseLinkTarget(const std::string& text) {
     return text;
 }
 
-std::optional<std::string> fallbackCommand(const std::string& openCommand,
-                                           const std::string& target) {
-    std::string command = openCommand;
-    std::size_t cut = command.find("\"%1\"");
-    if (cut == std::string::npos) {
-        cut = command.find("%1");
-    }
-    if (cut != std::string::npos) {
-        command.erase(cut);
-    }
-    command += ' ';
-    command += target;
-    if (command.size() + 1 > kFallbackCommandSize) {
+std::optional<std::vector<std::string>> fallbackArguments(const std::string& openCommand,
+                                                          const std::string& target) {
+    std::optional<std::vector<std::string>> arguments = execArguments(openCommand, target);
+    if (!arguments) {
         return std::nullopt;
     }
-    return command;
+    std::size_t size = 0;
+    for (const std::string& argument : *arguments) {
+        size += argument.size() + 1;  // its blank, or the terminator after the last
+    }
+    if (size > kFallbackCommandSize) {
+        return std::nullopt;
+    }
+    return arguments;
 }
 
 int readClassesRootValue(Shell& shell, const std::string& key, std::string& value) {
@@ -60,11 +60,12 @@ int openLinkTarget(Shell& shell, const std::string& target, int show) {
         assocresult::Ok) {
         return opened;
     }
-    const std::optional<std::string> command = fallbackCommand(openCommand, target);
-    if (!command) {
+    const std::optional<std::vector<std::string>> arguments =
+        fallbackArguments(openCommand, target);
+    if (!arguments) {
         return opened;
     }
-    return shell.startProgram(*command, show);
+    return shell.startProgram(arguments->front(), {arguments->begin() + 1, arguments->end()}, show);
 }
 
 namespace {

@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Shell.h"
 
 namespace tessaline {
 
-// Buffer sizes of the browser fallback: an association value must fit the first, the command
-// line the fallback starts (with its terminator) the second.
+// Sizes of the browser fallback: an association value must fit the first; the program and its
+// arguments, a blank between each two and a terminator, the second.
 inline constexpr std::size_t kAssociationValueSize = 260;
 inline constexpr std::size_t kFallbackCommandSize = 520;
 
@@ -17,12 +18,12 @@ inline constexpr std::size_t kFallbackCommandSize = 520;
 // text that already begins with "mailto:", is returned unchanged.
 std::string normaliseLinkTarget(const std::string& text);
 
-// The command line the browser fallback starts: the association's open command cut before its
-// first quoted "%1" (or, failing that, its first bare "%1"), then a blank and the target. No
-// value when the result would not fit the command buffer; such a command is never started,
-// since a cut-off target would open something else.
-std::optional<std::string> fallbackCommand(const std::string& openCommand,
-                                           const std::string& target);
+// The program and arguments the browser fallback starts: the association's open command, a
+// desktop entry's Exec value, with the target whole inside one argument (see execArguments).
+// No value when the open command cannot be run as written, or when the whole would not fit
+// kFallbackCommandSize.
+std::optional<std::vector<std::string>> fallbackArguments(const std::string& openCommand,
+                                                          const std::string& target);
 
 // The default value of a key of the association store, read through a buffer of
 // kAssociationValueSize bytes. Returns 0 and sets `value`, or an error code with `value`
@@ -31,7 +32,7 @@ int readClassesRootValue(Shell& shell, const std::string& key, std::string& valu
 
 // Opens the target through the shell; when the shell cannot, starts the web browser's open
 // command with the target instead. Returns the shell's result (> 32 success) or, once the
-// fallback has started a command, the program start's result.
+// fallback has started a program, the program start's result.
 int openLinkTarget(Shell& shell, const std::string& target, int show);
 
 // The text a failed open reports for a shell result code.
