@@ -18,6 +18,7 @@
 #include "sim/VirtualInstrument.h"
 #include "synth/ModelFamily.h"
 #include "tools/virtual-instrument/ControlCommand.h"
+#include "tools/virtual-instrument/InstrumentOptions.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ volatile sig_atomic_t stopRequested = 0;
 void onSignal(int) {
     stopRequested = 1;
 }
-
-struct Options {
-    std::string model = "Motif ES7";
-    std::string api;
-    std::string clientName;
-    bool pace = true;  // like the hardware it stands in for
-    std::uint64_t seed = 1;
-};
 
 void printUsage(std::FILE* to) {
     std::fprintf(to,
@@ -53,58 +46,15 @@ void printUsage(std::FILE* to) {
         "input: print HHMMLL COUNT, mode, ignored, quit.\n");
 }
 
-bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) {
-                return false;
-            }
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "--model") {
-            if (!value(options.model)) {
-                return false;
-            }
-        } else if (arg == "--api") {
-            if (!value(options.api)) {
-                return false;
-            }
-        } else if (arg == "--name") {
-            if (!value(options.clientName)) {
-                return false;
-            }
-        } else if (arg == "--seed") {
-            std::string text;
-            if (!value(text)) {
-                return false;
-            }
-            char* end = nullptr;
-            options.seed = std::strtoull(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0') {
-                return false;
-            }
-        } else if (arg == "--fast") {
-            options.pace = false;
-        } else if (arg == "--pace") {
-            options.pace = true;  // the default; still taken
-        } else {
-            return false;
-        }
-    }
-    return options.api == "alsa" || options.api == "jack";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    tessaline::tools::InstrumentOptions options;
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         printUsage(stdout);
         return 0;
     }
-    if (!parse(argc, argv, options)) {
+    if (!tessaline::tools::parseInstrumentOptions(argc, argv, options)) {
         printUsage(stderr);
         return 1;
     }
