@@ -30,7 +30,7 @@ inline constexpr int kMaxPauseMs = 100;
 
 // "cable", "fast" or a whole number of milliseconds 1 to 100; nothing else.
 std::optional<SendSpeed> parseSendSpeed(std::string_view text);
-// The inverse of parseSendSpeed: "cable", "fast" or "N ms".
+// How a speed reads to the user: "cable", "fast" or "N ms".
 std::string sendSpeedText(const SendSpeed& speed);
 
 // The settings store keeps a speed as one integer: -1 cable, 0 fast, 1 to 100 a pause in ms.

@@ -82,6 +82,16 @@ int MidiPort::sendSysEx(const std::string& body) {
                        body + " F7");
 }
 
+bool MidiPort::hasTokenBeyond(const std::string& text, int count) {
+    int tokens = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != ' ' && (i == 0 || text[i - 1] == ' ') && ++tokens > count) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int MidiPort::hexTextToBytes(const std::string& text, unsigned char (&buffer)[kMessageBufferSize]) {
     std::memset(buffer, 0, sizeof buffer);
     int count = 0;
@@ -111,7 +121,11 @@ int MidiPort::hexTextToBytes(const std::string& text, unsigned char (&buffer)[kM
 int MidiPort::sendHexText(const std::string& text) {
     unsigned char buffer[kMessageBufferSize];
     const int count = hexTextToBytes(text, buffer);
-    const int failed = sendLong(buffer, count);
+    // Text with more bytes than the buffer holds would go out cut short, without its F7, and
+    // look sent: it is refused instead, as a send of a message too long.
+    const int failed = count == kMessageBufferSize && hasTokenBeyond(text, kMessageBufferSize)
+                           ? check(midiresult::InvalidParam, 0)
+                           : sendLong(buffer, count);
     if (failed != 0) {
         failedSends_.fetch_add(1);
     }

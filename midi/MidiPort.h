@@ -127,6 +127,8 @@ class MidiPort {
     static std::string expandTemplate(const std::string& templateText,
                                       const std::string& modelIdText, std::span<const int> args);
     static int hexTextToBytes(const std::string& text, unsigned char (&buffer)[kMessageBufferSize]);
+    // True when the text holds more than `count` space-separated tokens.
+    static bool hasTokenBeyond(const std::string& text, int count);
 
     // Accessors for the setup dialog, the window and tests.
     int inputDevice() const { return inDevice; }

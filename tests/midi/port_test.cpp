@@ -189,6 +189,22 @@ TEST(PortInput, LongMessageArrivesInBufferSizedPieces) {
     EXPECT_EQ(rig.port.delivered[1].back(), 0xF7);
 }
 
+// 256 bytes fit the message buffer; one more would be cut off, F7 and all, and look sent.
+TEST(PortLongMessages, TextBeyondTheBufferIsRefusedNotCut) {
+    PortRig rig;
+    ASSERT_EQ(rig.port.open(0), 1);
+    std::string fits = "F0";
+    for (int i = 1; i < kMessageBufferSize - 1; ++i) {
+        fits += " 01";
+    }
+    EXPECT_EQ(rig.port.sendHexText(fits + " F7"), 0);
+    EXPECT_EQ(rig.port.sendHexText(fits + " 01 F7"), 1);
+    ASSERT_EQ(rig.midi.sent().size(), 1u);
+    EXPECT_EQ(rig.midi.sent()[0].size(), static_cast<std::size_t>(kMessageBufferSize));
+    EXPECT_EQ(rig.boxes.count(), 1u);
+    EXPECT_EQ(rig.port.failedSendCount(), 1);
+}
+
 TEST(PortShortMessages, SelectProgramWithAndWithoutBank) {
     PortRig rig;
     ASSERT_EQ(rig.port.open(0), 1);
