@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/MidiService.h"
+#include "platform/NullServices.h"
+#include "synth/SynthDevice.h"
 
 namespace tessaline::fuzz {
 
@@ -166,6 +168,17 @@ class HarnessMidi final : public MidiService {
     MidiHeader* queued_ = nullptr;
     bool started_ = false;
     std::vector<std::vector<unsigned char>> sent_;
+};
+
+// A device on `Midi` whose other services keep nothing; its notices go to `Poster`.
+template <typename Midi = HarnessMidi, typename Poster = NullPoster>
+struct DeviceRig {
+    Midi midi;
+    NullProfile profile;
+    NullBoxes boxes;
+    Poster poster;
+    NullClock clock;
+    SynthDevice device{PortServices{midi, profile, boxes, poster, clock}};
 };
 
 }  // namespace tessaline::fuzz

@@ -131,12 +131,9 @@ void runCopy(FuzzedDataProvider& in) {
     VirtualInstrument& instrument = fuzz::SharedInstruments::fresh(modelIndex);
     const Bytes& modelId = instrument.modelId();
 
-    fuzz::HarnessMidi midi;
-    NullProfile profile;
-    NullBoxes boxes;
-    NullPoster poster;
-    NullClock clock;
-    SynthDevice device(PortServices{midi, profile, boxes, poster, clock});
+    fuzz::DeviceRig<> rig;
+    fuzz::HarnessMidi& midi = rig.midi;
+    SynthDevice& device = rig.device;
     check(device.open(1) == 1);
     midi.receive(instrument.identityReply());
     check(device.isConnected() == 1 && device.family() == model.family);

@@ -175,12 +175,10 @@ WindowView readAsTheWindowDoes(const SynthDevice& device, int letter, int number
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
-    fuzz::HarnessMidi midi;
-    NullProfile profile;
-    NullBoxes boxes;
-    CountingPoster poster;
-    NullClock clock;
-    SynthDevice device(PortServices{midi, profile, boxes, poster, clock});
+    fuzz::DeviceRig<fuzz::HarnessMidi, CountingPoster> rig;
+    fuzz::HarnessMidi& midi = rig.midi;
+    CountingPoster& poster = rig.poster;
+    SynthDevice& device = rig.device;
     check(device.open(1) == 1);
 
     WindowView before = readAsTheWindowDoes(device, 0, 0);

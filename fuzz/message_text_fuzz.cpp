@@ -123,12 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     hexBytes(text);
     hexBytes(expanded);
 
-    fuzz::HarnessMidi midi;
-    NullProfile profile;
-    NullBoxes boxes;
-    NullPoster poster;
-    NullClock clock;
-    SynthDevice device(PortServices{midi, profile, boxes, poster, clock});
+    fuzz::DeviceRig<> rig;
+    fuzz::HarnessMidi& midi = rig.midi;
+    SynthDevice& device = rig.device;
     check(device.open(0) == 1);
     check(device.sendSysEx(expanded) == 0);
     check(midi.sent().size() == 1);

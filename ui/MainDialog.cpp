@@ -31,6 +31,17 @@ namespace {
 
 const QColor kLineColour(224, 255, 64);
 
+// The six selections between the saved ones and the window's fields, either way.
+template <typename From, typename To>
+void copySelections(const From& from, To& to) {
+    to.VoiceBank = from.VoiceBank;
+    to.VoiceLetter = from.VoiceLetter;
+    to.VoiceNum = from.VoiceNum;
+    to.PerfBank = from.PerfBank;
+    to.PerfLetter = from.PerfLetter;
+    to.PerfNum = from.PerfNum;
+}
+
 QWidget* makeOwnControl(const ControlTemplate& entry, QWidget* parent) {
     switch (entry.id) {
         case IDC_VOICE_LINE:
@@ -53,13 +64,7 @@ MainDialog::MainDialog(SynthDevice& device, SavedSelections& saved, MainDialogOp
                        QWidget* parent)
     : QDialog(parent), device_(device), saved_(saved), options_(options) {
     // Whoever made the selections, only values the lists can show reach the fields.
-    const SavedSelections start = withinRange(saved);
-    fields_.PerfBank = start.PerfBank;
-    fields_.VoiceLetter = start.VoiceLetter;
-    fields_.VoiceNum = start.VoiceNum;
-    fields_.VoiceBank = start.VoiceBank;
-    fields_.PerfLetter = start.PerfLetter;
-    fields_.PerfNum = start.PerfNum;
+    copySelections(withinRange(saved), fields_);
     icon_ = loadIcon(IDI_MAIN_ICON);
 
     if (options_.timers == nullptr) {
@@ -200,12 +205,7 @@ void MainDialog::destroyWindow() {
     closeProgressPopup();
     hide();
     // The fields as they stand: the controls are not read first.
-    saved_.VoiceBank = fields_.VoiceBank;
-    saved_.VoiceLetter = fields_.VoiceLetter;
-    saved_.VoiceNum = fields_.VoiceNum;
-    saved_.PerfBank = fields_.PerfBank;
-    saved_.PerfLetter = fields_.PerfLetter;
-    saved_.PerfNum = fields_.PerfNum;
+    copySelections(fields_, saved_);
 }
 
 void MainDialog::onTimer(int id) {

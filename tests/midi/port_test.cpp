@@ -141,17 +141,24 @@ TEST(PortClose, ResetReturnsTheBufferEmptyAndItIsNotQueuedAgain) {
     EXPECT_EQ(rig.boxes.count(), 0u);  // unprepare found the buffer back from the queue
 }
 
-TEST(PortInput, RequeueFailureIsHandedOverAndInputStops) {
-    PortRig rig;
-    ASSERT_EQ(rig.port.open(1), 1);
-    rig.midi.failCall("inAddBuffer", midiresult::NoMemory);
+// Identifies through the input and expects the one "MIDI In Error" box of the callback thread,
+// handed over: the callback thread never waits on a box.
+void expectOneInputBoxWhileIdentifying(PortRig& rig, const std::string& text) {
     ASSERT_TRUE(rig.midi.inject(kReply));
     ASSERT_TRUE(rig.notices.waitFor(WM_SYNTH_IDENTIFIED, 2000));
     ASSERT_TRUE(rig.midi.waitDelivered());
     const auto boxes = rig.boxes.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "MIDI In Error");
-    EXPECT_TRUE(boxes[0].handedOver);  // the callback thread never waits on a box
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_TRUE(boxes[0].handedOver);
+}
+
+TEST(PortInput, RequeueFailureIsHandedOverAndInputStops) {
+    PortRig rig;
+    ASSERT_EQ(rig.port.open(1), 1);
+    rig.midi.failCall("inAddBuffer", midiresult::NoMemory);
+    expectOneInputBoxWhileIdentifying(rig, midiResultText(midiresult::NoMemory, true));
     // No buffer is queued: further input is not delivered.
     rig.midi.inject(kReply);
     ASSERT_TRUE(rig.midi.waitDelivered());
@@ -164,14 +171,7 @@ TEST(PortInput, ReportedInputFailureIsOneBoxAndInputGoesOn) {
     PortRig rig;
     ASSERT_EQ(rig.port.open(1), 1);
     rig.midi.injectError(midiresult::MessageTooLong);
-    ASSERT_TRUE(rig.midi.inject(kReply));
-    ASSERT_TRUE(rig.notices.waitFor(WM_SYNTH_IDENTIFIED, 2000));
-    ASSERT_TRUE(rig.midi.waitDelivered());
-    const auto boxes = rig.boxes.boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "MIDI In Error");
-    EXPECT_EQ(boxes[0].text, midiResultText(midiresult::MessageTooLong, true));
-    EXPECT_TRUE(boxes[0].handedOver);
+    expectOneInputBoxWhileIdentifying(rig, midiResultText(midiresult::MessageTooLong, true));
 }
 
 TEST(PortInput, LongMessageArrivesInBufferSizedPieces) {
