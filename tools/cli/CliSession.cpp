@@ -190,6 +190,7 @@ int CliSession::ask(const std::function<void()>& request, const std::function<bo
     using Clock = std::chrono::steady_clock;
     const int failedBefore = device_.failedSendCount();
     const SynthDevice::ReceiveCounts before = device_.receiveCounts();
+    seen_.clear();
     const Clock::time_point& deadline = deadline_;
     const auto again = std::chrono::milliseconds(kAskAgainMs);
     Clock::time_point nextAsk = Clock::now() + again;
@@ -256,7 +257,7 @@ int CliSession::findBank(const std::string& name, int& index) {
 int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice) {
     const auto before = device_.voiceBlockCounts();
     // A copy needs all four blocks of this voice, not only the one that raised the notice.
-    const int code = ask(
+    return ask(
         [&] {
             device_.selectVoice(static_cast<unsigned char>(bankIndex),
                                 static_cast<unsigned char>(voice.program()));
@@ -270,16 +271,13 @@ int CliSession::fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoic
             }
             return true;
         });
-    return code;
 }
 
 int CliSession::fetchPerformance(const ProgramSpec& performance) {
     notices_.drain();
-    seen_.clear();
-    const int code =
-        ask([&] { device_.selectPerformance(static_cast<unsigned char>(performance.program())); },
-            [&] { return seen_.count(WM_PERFORMANCE_RECEIVED) > 0; });
-    return code;
+    return ask(
+        [&] { device_.selectPerformance(static_cast<unsigned char>(performance.program())); },
+        [&] { return seen_.count(WM_PERFORMANCE_RECEIVED) > 0; });
 }
 
 int CliSession::showVoice(const VoiceSpec& voice) {
@@ -422,8 +420,7 @@ int CliSession::sendCopy(const CopyPlan& plan, CopyReport& report) {
 int CliSession::fetchDestination(bool toPerformance, bool whole) {
     const unsigned completedBefore = device_.destinationDumpsCompleted();
     const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
-    seen_.clear();
-    const int code = ask(
+    return ask(
         [&] {
             if (toPerformance) {
                 device_.requestPerformanceDump();
@@ -435,7 +432,6 @@ int CliSession::fetchDestination(bool toPerformance, bool whole) {
             return seen_.count(answer) > 0 &&
                    (!whole || device_.destinationDumpsCompleted() != completedBefore);
         });
-    return code;
 }
 
 ReadBackResult CliSession::checkCopy(const CopyReport& report) {
