@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/CommandLineInfo.h"
 #include "app/ProgramObjects.h"
 #include "midi/MidiSetupDialog.h"
 #include "platform/rtmidi/ProgramMidiService.h"
@@ -11,6 +12,9 @@
 #include "ui/about/AboutDialog.h"
 
 int main(int argc, char** argv) {
+    if (const auto answered = tessaline::answerInformationRequest(argc, argv)) {
+        return *answered;
+    }
     // The window runs on with whatever MIDI systems it can use; the user still hears why.
     if (const std::string problem = tessaline::programMidiApiProblem(); !problem.empty()) {
         std::fprintf(stderr, "tessaline: %s\n", problem.c_str());

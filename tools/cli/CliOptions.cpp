@@ -91,6 +91,8 @@ std::string usageText() {
            "                   default: the speed stored for the instrument, else cable\n"
            "                   (fast for the virtual instruments)\n"
            "  --trace          print every message sent (>) and received (<)\n"
+           "  -h, --help       show this help and exit\n"
+           "  --version        show the version and exit\n"
            "\n"
            "Exit codes: 0 done, 1 usage error, 2 a port could not be opened,\n"
            "3 the instrument did not answer in time, 4 not every message could be sent,\n"
@@ -150,7 +152,11 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "-h" || a == "--help") {
-            return fail("");
+            o.showHelp = true;
+            return result;
+        } else if (a == "--version") {
+            o.showVersion = true;
+            return result;
         } else if (!a.empty() && a[0] == '-') {
             return fail("unknown option " + a);
         } else {

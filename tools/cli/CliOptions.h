@@ -47,6 +47,9 @@ struct CliOptions {
     int timeoutMs = 4000;
     std::optional<SendSpeed> pace;  // none: the stored speed, or the output's default
     bool trace = false;
+    // --help or --version: the program answers and ends, whatever follows on the line.
+    bool showHelp = false;
+    bool showVersion = false;
     Command command = Command::None;
     VoiceSpec voice;          // voice
     ProgramSpec performance;  // performance

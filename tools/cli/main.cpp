@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
 #include "platform/rtmidi/ProgramMidiService.h"
+#include "res/Version.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"
 #include "tools/cli/CliOptions.h"
@@ -29,6 +30,14 @@ constexpr int kCloseGraceMs = 500;
 
 int runCommand(const std::vector<std::string>& args) {
     const ParseResult parsed = parseCommandLine(args);
+    if (parsed.options.showHelp) {
+        std::cout << usageText();
+        return kExitOk;
+    }
+    if (parsed.options.showVersion) {
+        std::cout << "tessaline-cli " << kVersion << '\n';
+        return kExitOk;
+    }
     if (!parsed.error.empty() || parsed.options.command == Command::None) {
         if (!parsed.error.empty()) {
             std::cerr << "tessaline-cli: " << parsed.error << "\n\n";

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/rtmidi/VirtualPorts.h"
+#include "res/Version.h"
 #include "sim/VirtualInstrument.h"
 #include "synth/ModelFamily.h"
 #include "tools/virtual-instrument/ControlCommand.h"
@@ -32,6 +33,7 @@ void printUsage(std::FILE* to) {
     std::fprintf(to,
                  "usage: tessaline-virtual-instrument --api alsa|jack [--model NAME] [--fast]\n"
                  "                                    [--name CLIENT] [--seed N]\n"
+                 "       tessaline-virtual-instrument --help | --version\n"
                  "  --model NAME   the instrument (default \"Motif ES7\"), one of:\n");
     for (const tessaline::ModelInfo& model : tessaline::modelTable()) {
         std::fprintf(to, "                   %s\n", model.displayName);
@@ -52,6 +54,10 @@ int main(int argc, char** argv) {
     tessaline::tools::InstrumentOptions options;
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         printUsage(stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("tessaline-virtual-instrument %s\n", tessaline::kVersion);
         return 0;
     }
     if (!tessaline::tools::parseInstrumentOptions(argc, argv, options)) {
