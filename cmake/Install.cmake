@@ -73,3 +73,5 @@ configure_file(${PROJECT_SOURCE_DIR}/res/package/changelog.in ${install_gen}/cha
 tessaline_install_compressed(${install_gen}/changelog changelog ${doc_dir})
 
 add_custom_target(tessaline_compressed_docs ALL DEPENDS ${compressed_files})
+
+include(Package)

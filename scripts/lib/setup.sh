@@ -11,6 +11,7 @@ TESSALINE_PACKAGES=(
     qt6-base-dev fonts-dejavu-core
     librtmidi-dev
     jackd2 libjack-jackd2-dev python3
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 
 tessaline_install() {
