@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
+#include <QStyle>
 #include <algorithm>
 
 #include "res/Images.h"
@@ -94,6 +96,24 @@ QWidget* makeStandard(const ControlTemplate& entry, QWidget* parent, const BaseU
     return nullptr;
 }
 
+// A check box or radio button lower than the style makes it (indicator, a line of text and the
+// focus frame around it) is clipped. It grows evenly about the centre of its template rectangle,
+// so that it stays where the template puts it.
+void fitIndicator(QWidget& widget, QRect& geometry) {
+    QStyle::PixelMetric indicator = QStyle::PM_IndicatorHeight;
+    if (qobject_cast<QRadioButton*>(&widget) != nullptr) {
+        indicator = QStyle::PM_ExclusiveIndicatorHeight;
+    } else if (qobject_cast<QCheckBox*>(&widget) == nullptr) {
+        return;
+    }
+    const int needed = std::max({widget.style()->pixelMetric(indicator, nullptr, &widget),
+                                 widget.fontMetrics().height(), widget.sizeHint().height()});
+    if (needed > geometry.height()) {
+        geometry.setTop(geometry.top() - (needed - geometry.height()) / 2);
+        geometry.setHeight(needed);
+    }
+}
+
 }  // namespace
 
 Qt::Alignment staticAlignment(unsigned styleBits) {
@@ -134,6 +154,7 @@ BuiltDialog buildDialog(QWidget& window, const DialogTemplate& dialog,
         if (widget == nullptr) {
             continue;
         }
+        fitIndicator(*widget, geometry);
         widget->setGeometry(geometry);
         widget->setFocusPolicy((entry.styleBits & style::TabStop) != 0 ? Qt::StrongFocus
                                                                        : widget->focusPolicy());
