@@ -15,6 +15,7 @@
 
 #include "res/Images.h"
 #include "ui/DialogFonts.h"
+#include "ui/PictureControl.h"
 
 namespace tessaline {
 
@@ -55,14 +56,15 @@ QWidget* makeStandard(const ControlTemplate& entry, QWidget* parent, const BaseU
             return label;
         }
         case ControlKind::Picture:
+            return new PictureControl(
+                [id = entry.resourceId](double ratio) { return loadBitmap(id, ratio); }, parent);
         case ControlKind::Icon: {
-            auto* picture = new QLabel(parent);
-            QPixmap image = entry.kind == ControlKind::Picture
-                                ? loadBitmap(entry.resourceId)
-                                : loadIcon(entry.resourceId).pixmap(geometry.size());
-            picture->setPixmap(image);
-            picture->setScaledContents(true);
-            return picture;
+            // Square, as large as the rectangle allows.
+            const int side = std::min(geometry.width(), geometry.height());
+            auto draw = [id = entry.resourceId, side](double ratio) {
+                return loadIconPixmap(id, side, ratio);
+            };
+            return new PictureControl(draw, parent);
         }
         case ControlKind::EtchedLine: {
             auto* line = new QFrame(parent);
