@@ -21,10 +21,6 @@ namespace tessaline {
 
 namespace {
 
-// A closed drop-down list is one line of text high, whatever the template says: the template's
-// height is that of the opened list.
-constexpr int kClosedListDialogUnits = 13;
-
 QStringList itemsOf(const ControlTemplate& entry) {
     QString text = QString::fromUtf8(entry.text != nullptr ? entry.text : "");
     return text.isEmpty() ? QStringList() : text.split('\n');
