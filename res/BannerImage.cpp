@@ -30,8 +30,10 @@ void drawWaves(QPainter& painter, int width, int height) {
 
 }  // namespace
 
-QImage drawBanner() {
-    QImage image(kBannerWidth, kBannerHeight, QImage::Format_RGB32);
+QImage drawBanner(double pixelRatio) {
+    QImage image(qRound(kBannerWidth * pixelRatio), qRound(kBannerHeight * pixelRatio),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -40,7 +42,8 @@ QImage drawBanner() {
     background.setColorAt(0.0, QColor(38, 70, 96));
     background.setColorAt(0.6, QColor(52, 104, 122));
     background.setColorAt(1.0, QColor(86, 138, 140));
-    painter.fillRect(image.rect(), background);
+    // Every pixel, also the last column of a ratio that does not divide the width evenly.
+    painter.fillRect(QRectF(QPointF(0, 0), image.deviceIndependentSize()), background);
     drawWaves(painter, kBannerWidth, kBannerHeight);
 
     QFont title(QStringLiteral("DejaVu Sans"));

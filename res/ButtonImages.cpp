@@ -8,8 +8,10 @@ namespace tessaline {
 
 // A rounded key with a "go" triangle. Pressed, the key is darker and its face moves one pixel
 // down and to the right, as a real key would.
-QImage drawExecuteButton(bool pressed) {
-    QImage image(kExecuteWidth, kExecuteHeight, QImage::Format_ARGB32_Premultiplied);
+QImage drawExecuteButton(bool pressed, double pixelRatio) {
+    QImage image(qRound(kExecuteWidth * pixelRatio), qRound(kExecuteHeight * pixelRatio),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -11,8 +11,11 @@ inline constexpr int kBannerHeight = 68;
 inline constexpr int kExecuteWidth = 42;
 inline constexpr int kExecuteHeight = 26;
 
-QImage drawBanner();
-QImage drawExecuteButton(bool pressed);
+// The banner and the Execute button are drawn for a device pixel ratio: the image has that many
+// pixels per logical pixel of the sizes above and carries the ratio, so that it shows at those
+// sizes, as sharp as the screen allows.
+QImage drawBanner(double pixelRatio = 1.0);
+QImage drawExecuteButton(bool pressed, double pixelRatio = 1.0);
 QImage drawProgramIcon(int size);
 
 // A transparent square for an icon drawn on a 32 x 32 grid, whatever its size.

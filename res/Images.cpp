@@ -5,14 +5,14 @@
 
 namespace tessaline {
 
-QPixmap loadBitmap(int id) {
+QPixmap loadBitmap(int id, double pixelRatio) {
     switch (id) {
         case IDB_BANNER:
-            return QPixmap::fromImage(drawBanner());
+            return QPixmap::fromImage(drawBanner(pixelRatio));
         case IDB_EXECUTE_DOWN:
-            return QPixmap::fromImage(drawExecuteButton(true));
+            return QPixmap::fromImage(drawExecuteButton(true, pixelRatio));
         case IDB_EXECUTE_UP:
-            return QPixmap::fromImage(drawExecuteButton(false));
+            return QPixmap::fromImage(drawExecuteButton(false, pixelRatio));
         default:
             return {};
     }
@@ -27,6 +27,15 @@ QIcon loadIcon(int id) {
         icon.addPixmap(QPixmap::fromImage(drawProgramIcon(size)));
     }
     return icon;
+}
+
+QPixmap loadIconPixmap(int id, int side, double pixelRatio) {
+    if (id != IDI_MAIN_ICON || side <= 0) {
+        return {};
+    }
+    QImage image = drawProgramIcon(qRound(side * pixelRatio));
+    image.setDevicePixelRatio(pixelRatio);
+    return QPixmap::fromImage(image);
 }
 
 }  // namespace tessaline

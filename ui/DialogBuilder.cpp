@@ -8,19 +8,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
+#include <QStyle>
 #include <algorithm>
 
 #include "res/Images.h"
 #include "ui/DialogFonts.h"
+#include "ui/PictureControl.h"
 
 namespace tessaline {
 
 namespace {
-
-// A closed drop-down list is one line of text high, whatever the template says: the template's
-// height is that of the opened list.
-constexpr int kClosedListDialogUnits = 13;
 
 QStringList itemsOf(const ControlTemplate& entry) {
     QString text = QString::fromUtf8(entry.text != nullptr ? entry.text : "");
@@ -53,14 +52,15 @@ QWidget* makeStandard(const ControlTemplate& entry, QWidget* parent, const BaseU
             return label;
         }
         case ControlKind::Picture:
+            return new PictureControl(
+                [id = entry.resourceId](double ratio) { return loadBitmap(id, ratio); }, parent);
         case ControlKind::Icon: {
-            auto* picture = new QLabel(parent);
-            QPixmap image = entry.kind == ControlKind::Picture
-                                ? loadBitmap(entry.resourceId)
-                                : loadIcon(entry.resourceId).pixmap(geometry.size());
-            picture->setPixmap(image);
-            picture->setScaledContents(true);
-            return picture;
+            // Square, as large as the rectangle allows.
+            const int side = std::min(geometry.width(), geometry.height());
+            auto draw = [id = entry.resourceId, side](double ratio) {
+                return loadIconPixmap(id, side, ratio);
+            };
+            return new PictureControl(draw, parent);
         }
         case ControlKind::EtchedLine: {
             auto* line = new QFrame(parent);
@@ -92,6 +92,24 @@ QWidget* makeStandard(const ControlTemplate& entry, QWidget* parent, const BaseU
         }
     }
     return nullptr;
+}
+
+// A check box or radio button lower than the style makes it (indicator, a line of text and the
+// focus frame around it) is clipped. It grows evenly about the centre of its template rectangle,
+// so that it stays where the template puts it.
+void fitIndicator(QWidget& widget, QRect& geometry) {
+    QStyle::PixelMetric indicator = QStyle::PM_IndicatorHeight;
+    if (qobject_cast<QRadioButton*>(&widget) != nullptr) {
+        indicator = QStyle::PM_ExclusiveIndicatorHeight;
+    } else if (qobject_cast<QCheckBox*>(&widget) == nullptr) {
+        return;
+    }
+    const int needed = std::max({widget.style()->pixelMetric(indicator, nullptr, &widget),
+                                 widget.fontMetrics().height(), widget.sizeHint().height()});
+    if (needed > geometry.height()) {
+        geometry.setTop(geometry.top() - (needed - geometry.height()) / 2);
+        geometry.setHeight(needed);
+    }
 }
 
 }  // namespace
@@ -134,6 +152,7 @@ BuiltDialog buildDialog(QWidget& window, const DialogTemplate& dialog,
         if (widget == nullptr) {
             continue;
         }
+        fitIndicator(*widget, geometry);
         widget->setGeometry(geometry);
         widget->setFocusPolicy((entry.styleBits & style::TabStop) != 0 ? Qt::StrongFocus
                                                                        : widget->focusPolicy());

@@ -13,6 +13,10 @@ class QWidget;
 
 namespace tessaline {
 
+// A closed drop-down list is one line of text high, whatever the template says: the template's
+// height is that of the opened list.
+inline constexpr int kClosedListDialogUnits = 13;
+
 // Makes the control of one template entry itself, or returns null for the standard control.
 using ControlFactory = std::function<QWidget*(const ControlTemplate& entry, QWidget* parent)>;
 

@@ -4,6 +4,7 @@
 
 #include "res/Images.h"
 #include "ui/CursorSource.h"
+#include "ui/PictureControl.h"
 
 namespace tessaline {
 
@@ -21,12 +22,16 @@ void HandBitmapButton::attach(CursorSource& cursors) {
 }
 
 bool HandBitmapButton::loadBitmaps(int normal, int pressed, int focused, int disabled) {
-    const int ids[4] = {normal, pressed, focused, disabled};
-    for (int face = 0; face < 4; ++face) {
-        images_[face] = ids[face] != 0 ? loadBitmap(ids[face]) : QPixmap();
-    }
+    ids_ = {normal, pressed, focused, disabled};
+    drawImages(devicePixelRatioF());
     update();
     return !images_[0].isNull();
+}
+
+void HandBitmapButton::drawImages(double pixelRatio) {
+    for (std::size_t face = 0; face < ids_.size(); ++face) {
+        images_[face] = ids_[face] != 0 ? loadBitmap(ids_[face], pixelRatio) : QPixmap();
+    }
 }
 
 HandBitmapButton::Face HandBitmapButton::currentFace() const {
@@ -44,19 +49,17 @@ HandBitmapButton::Face HandBitmapButton::currentFace() const {
 
 QSize HandBitmapButton::sizeHint() const {
     const QPixmap& normal = image(Face::Normal);
-    return normal.isNull() ? QSize(42, 26) : normal.size();
+    return normal.isNull() ? QSize(42, 26) : normal.deviceIndependentSize().toSize();
 }
 
 void HandBitmapButton::paintEvent(QPaintEvent*) {
-    const QPixmap& face = image(currentFace());
-    if (face.isNull()) {
-        return;
+    // The window may have moved to a screen of another pixel ratio.
+    const double ratio = devicePixelRatioF();
+    if (!images_[0].isNull() && images_[0].devicePixelRatio() != ratio) {
+        drawImages(ratio);
     }
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // The images are made for the button's size at the usual dialog font; another font scales
-    // the button, and the image follows.
-    painter.drawPixmap(rect(), face);
+    drawCentred(painter, rect(), image(currentFace()));
 }
 
 }  // namespace tessaline

@@ -24,7 +24,8 @@ class HandBitmapButton : public QAbstractButton {
     bool hasHandCursor() const { return handCursor_.has_value(); }
 
     // Images by bitmap resource id; 0 leaves that face without an image. False when the normal
-    // image cannot be loaded.
+    // image cannot be loaded. They are drawn for the button's pixel ratio, and again when it
+    // changes.
     bool loadBitmaps(int normal, int pressed = 0, int focused = 0, int disabled = 0);
 
     // The face drawn now: pressed while down, else focused while focused, else disabled while
@@ -38,6 +39,9 @@ class HandBitmapButton : public QAbstractButton {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void drawImages(double pixelRatio);
+
+    std::array<int, 4> ids_{};
     std::array<QPixmap, 4> images_;
     std::optional<QCursor> handCursor_;
 };

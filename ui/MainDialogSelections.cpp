@@ -113,7 +113,9 @@ void MainDialog::showConnected() {
         typeList_->addItem(kSongMix);
     }
 
-    if (fields_.destTypeIndex == -1) {
+    // A type chosen on a model with more types (SONG MIX is the ES's second and the rack's
+    // only one) would name no entry here: blank, no parts, and Execute could copy nothing.
+    if (fields_.destTypeIndex < 0 || fields_.destTypeIndex >= typeList_->count()) {
         fields_.destTypeIndex = 0;
     }
     if (fields_.PerfBank < 0 || fields_.PerfBank >= destinationBankList_->count()) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
-#include <QLabel>
 #include <QPushButton>
 
 #include "res/AboutDialogTemplate.h"
@@ -41,24 +39,6 @@ TEST_F(AboutTest, LinksCarryTheAuthorsAddressesAndTakeNoTabStop) {
     dialog.webLink().followLink();
     EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:tessaline@example.org",
                                                       "https://example.org/tessaline"}));
-}
-
-TEST_F(AboutTest, EveryTextFitsItsControl) {
-    AboutDialog dialog(services);
-    dialog.show();
-    for (QLabel* label : dialog.findChildren<QLabel*>()) {
-        if (label->text().isEmpty()) {
-            continue;  // the icon
-        }
-        SCOPED_TRACE(label->text().toStdString());
-        const QRect area = label->contentsRect();
-        EXPECT_TRUE(dialog.rect().contains(label->geometry()));
-        if (label->wordWrap()) {
-            EXPECT_LE(label->heightForWidth(area.width()), area.height() + 2);
-        } else {
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), area.width());
-        }
-    }
 }
 
 TEST_F(AboutTest, TheRunnerShowsTheBoxModallyAndOkClosesIt) {

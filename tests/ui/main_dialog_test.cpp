@@ -104,19 +104,35 @@ TEST(MainDialogFamilies, AnS90OffersOnlyPerformanceWithFourParts) {
     expectPerformanceControlsEnabled(rig, true);
 }
 
-TEST(MainDialogFamilies, AMotifRackOffersOnlySongMixAndDisablesTheDestination) {
-    WindowRig rig(kMotifRack);
-    rig.window.createWindow();
-    rig.window.show();
-    ASSERT_TRUE(rig.timers.fire(TIMER_OPEN_PORTS));
-    // A song mix has no destination line to wait for.
-    ASSERT_TRUE(waitUntil([&] { return !rig.lineText(IDC_VOICE_LINE).isEmpty(); }));
-    EXPECT_EQ(rig.window.statusText(), "Motif Rack connected");
+// The Motif Rack offers only SONG MIX. Chosen on a Motif ES7, SONG MIX is the second type there;
+// after the switch it is the rack's first, and the copy goes into the rack's song mix.
+TEST(MainDialogFamilies, ATypeBeyondTheNextModelsListBecomesItsFirstAndCopiesThere) {
+    constexpr unsigned kMixPart = 0x370000;
+    WindowRig rig(kMotifES7, SavedSelections{0, 2, 3, 0, 0, 0});  // voice C04 = program 35
+    ASSERT_TRUE(rig.connect());
+    rig.choose(IDC_DEST_TYPE, 1);
+    ASSERT_EQ(rig.list(IDC_DEST_TYPE)->currentText(), "SONG MIX");
+
+    rig.device.applySetup(kMotifRack, kMotifRack);  // OK in the setup dialog
+    ASSERT_TRUE(waitUntil([&] {
+        return rig.window.statusText() == "Motif Rack connected" &&
+               !rig.lineText(IDC_VOICE_LINE).isEmpty();
+    }));
     EXPECT_EQ(rig.items(IDC_DEST_TYPE), QStringList{"SONG MIX"});
+    EXPECT_EQ(rig.list(IDC_DEST_TYPE)->currentText(), "SONG MIX");
     EXPECT_EQ(rig.items(IDC_PART), numbered(16));
+    EXPECT_EQ(rig.list(IDC_PART)->currentText(), "1");
     expectPerformanceControlsEnabled(rig, false);
     rig.settle();
     EXPECT_EQ(rig.sim.mode(kMotifRack), 3);
+
+    rig.click(IDC_EXECUTE);
+    ASSERT_NE(rig.window.progressPopup(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    const std::vector<unsigned char> part = rig.sim.block(kMotifRack, kMixPart);
+    ASSERT_GE(part.size(), 3u);
+    EXPECT_EQ(part[0] * 128 + part[1], rig.device.bankAt(0)->number);
+    EXPECT_EQ(part[2], 35);
 }
 
 TEST(MainDialogSelections, TheTypeDecidesPartsModeAndDestinationControls) {
