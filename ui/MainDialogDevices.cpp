@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <QWidget>
+
+#include "midi/MidiSetupDialog.h"
+#include "platform/qt/WindowTimers.h"
+#include "ui/MainDialog.h"
+#include "ui/TimerIds.h"
+
+namespace tessaline {
+
+void MainDialog::lookAtDevices() {
+    if (follower_.look()) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* setup = dynamic_cast<MidiSetupDialog*>(window)) {
+                setup->refreshDevices();
+            }
+        }
+    }
+    // Started again only now: a box shown by a reopen must not let another look in under it.
+    if (windowExists_) {
+        timers_->start(TIMER_DEVICE_LOOK, kDeviceLookMs);
+    }
+}
+
+}  // namespace tessaline
