@@ -48,6 +48,7 @@ struct CliOptions {
     std::optional<SendSpeed> pace;  // none: the stored speed, or the output's default
     bool trace = false;
     Command command = Command::None;
+    bool watch = false;       // devices: go on, printing each device that comes or goes
     VoiceSpec voice;          // voice
     ProgramSpec performance;  // performance
     CopySpec copy;            // copy

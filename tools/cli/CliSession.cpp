@@ -134,7 +134,7 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
     }
     switch (options.command) {
         case Command::Devices:
-            return listDevices(midi);
+            return options.watch ? watchDevices(midi) : listDevices(midi);
         case Command::Identify:
             return identify();
         case Command::Voice:
@@ -151,21 +151,32 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
 }
 
 int CliSession::listDevices(MidiService& midi) {
-    const unsigned ins = midi.inGetNumDevs();
-    for (unsigned i = 0; i < ins; ++i) {
-        std::string name;
-        if (midi.inGetDevName(i, name) != midiresult::Ok) {
-            name = "(unavailable device " + std::to_string(i) + ")";
+    printDevices(listDeviceNames(midi));
+    return kExitOk;
+}
+
+void CliSession::printDevices(const DeviceNames& names) {
+    auto print = [this](const char* kind, const std::vector<std::string>& list) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::string number = std::to_string(i);
+            say(kind + number + ": " +
+                (list[i].empty() ? "(unavailable device " + number + ")" : list[i]));
         }
-        say("in " + std::to_string(i) + ": " + name);
-    }
-    const unsigned outs = midi.outGetNumDevs();
-    for (unsigned i = 0; i < outs; ++i) {
-        std::string name;
-        if (midi.outGetDevName(i, name) != midiresult::Ok) {
-            name = "(unavailable device " + std::to_string(i) + ")";
+    };
+    print("in ", names.inputs);
+    print("out ", names.outputs);
+}
+
+int CliSession::watchDevices(MidiService& midi) {
+    DeviceNames before = listDeviceNames(midi);
+    printDevices(before);
+    while (watchPause_ && watchPause_()) {
+        DeviceNames now = listDeviceNames(midi);
+        for (const DeviceChange& change : compareDeviceNames(before, now)) {
+            say(std::string(change.appeared ? "new " : "gone ") + (change.input ? "in " : "out ") +
+                std::to_string(change.number) + ": " + change.name);
         }
-        say("out " + std::to_string(i) + ": " + name);
+        before = std::move(now);
     }
     return kExitOk;
 }
