@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <QWidget>
 
 #include "midi/MidiSetupDialog.h"
@@ -9,7 +10,10 @@
 namespace tessaline {
 
 void MainDialog::lookAtDevices() {
-    if (follower_.look()) {
+    // Never from under a box: the port call that raised it is still under way, and must not
+    // find its port closed or opened again when the box goes.
+    const bool boxOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+    if (!boxOpen && follower_.look()) {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* setup = dynamic_cast<MidiSetupDialog*>(window)) {
                 setup->refreshDevices();
