@@ -1,5 +1,7 @@
 #include "midi/MidiPort.h"
 
+#include "midi/DeviceWatch.h"
+
 namespace tessaline {
 
 namespace {
@@ -49,11 +51,14 @@ int MidiPort::open(int identify) {
     loadSendSpeed(name);
 
     MidiService& midi = services_.midi;
+    followStoredName(name + " In", true, inDevice);
+    followStoredName(name + " Out", false, outDevice);
     if (midi.outGetNumDevs() > 0) {
         MidiOutHandle handle = MidiOutHandle::None;
         const MidiResult result = midi.outOpen(&handle, outDevice);
         if (result == midiresult::Ok) {
             midiOut = handle;
+            outName_ = deviceNameOf(false, outDevice);
         }
         if (check(result, 0) != 0) {
             return 0;
@@ -67,6 +72,7 @@ int MidiPort::open(int identify) {
                                           reinterpret_cast<std::uintptr_t>(this));
     if (result == midiresult::Ok) {
         midiIn = handle;
+        inName_ = deviceNameOf(true, inDevice);
     }
     if (check(result, 1) != 0) {
         return 0;
@@ -92,6 +98,8 @@ void MidiPort::close() {
     }
     midiIn = MidiInHandle::None;
     midiOut = MidiOutHandle::None;
+    inName_.clear();
+    outName_.clear();
     postToMainWindow(WM_PORTS_CLOSED, 0, 0);
 }
 
@@ -101,7 +109,41 @@ int MidiPort::applySetup(int in, int out) {
     const std::string name = deviceName();
     services_.profile.writeInt(kEmptySection, name + " In", inDevice);
     services_.profile.writeInt(kEmptySection, name + " Out", outDevice);
+    services_.profile.writeText(kEmptySection, name + " In" + kDeviceNameSuffix,
+                                deviceNameOf(true, inDevice));
+    services_.profile.writeText(kEmptySection, name + " Out" + kDeviceNameSuffix,
+                                deviceNameOf(false, outDevice));
     return open(identifyOnOpen);
+}
+
+std::string MidiPort::deviceNameOf(bool input, int device) {
+    std::string name;
+    if (device < 0) {
+        return name;
+    }
+    MidiService& midi = services_.midi;
+    const auto number = static_cast<unsigned>(device);
+    const MidiResult result =
+        input ? midi.inGetDevName(number, name) : midi.outGetDevName(number, name);
+    if (result != midiresult::Ok) {
+        name.clear();
+    }
+    return name;
+}
+
+void MidiPort::followStoredName(const std::string& key, bool input, int& device) {
+    const std::string stored =
+        services_.profile.readText(kEmptySection, key + kDeviceNameSuffix, "");
+    if (stored.empty()) {
+        return;
+    }
+    MidiService& midi = services_.midi;
+    const int now =
+        findDeviceNamed(input ? listInputNames(midi) : listOutputNames(midi), stored, device);
+    // A device not listed now leaves the number as it was stored.
+    if (now >= 0) {
+        device = now;
+    }
 }
 
 void MidiPort::runSetupDialog() {

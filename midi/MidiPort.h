@@ -48,6 +48,9 @@ inline constexpr int kInputBufferSize = 2048;
 inline constexpr int kMessageBufferSize = 256;
 inline const char* const kMidiInErrorCaption = "MIDI In Error";
 inline const char* const kMidiOutErrorCaption = "MIDI Out Error";
+// Beside each stored device number, under its key and this, the name of that device: the
+// number follows the name when devices come and go and the list changes order.
+inline const char* const kDeviceNameSuffix = " Name";
 
 // One MIDI output and one MIDI input, opened by the device numbers kept in the profile. Sends
 // short and System Exclusive messages (built from text templates), receives System Exclusive
@@ -142,6 +145,10 @@ class MidiPort {
     Clock& clock() { return services_.clock; }
     bool inputOpen() const { return midiIn != MidiInHandle::None; }
     bool outputOpen() const { return midiOut != MidiOutHandle::None; }
+    // The names of the devices the ports are open on; empty for a closed side, or a device
+    // whose name could not be read.
+    const std::string& inputName() const { return inName_; }
+    const std::string& outputName() const { return outName_; }
 
     // True on a thread that is running midiInProc.
     static bool onCallbackThread();
@@ -174,12 +181,19 @@ class MidiPort {
     // The stored speed for `modelName`, or the default of the output now chosen.
     void loadSendSpeed(const std::string& modelName);
     void waitTurn(std::size_t bytes);
+    // The name the service gives device `device` now; empty when it has none.
+    std::string deviceNameOf(bool input, int device);
+    // When a name is stored beside the number under `key`, the device of that name wherever it
+    // is listed now.
+    void followStoredName(const std::string& key, bool input, int& device);
 
     PortServices services_;
     SetupDialogRunner* setupRunner_ = nullptr;
     SendPacer pacer_;
     std::string speedModel_;  // the model name the speed was read for
     bool speedChosen_ = false;
+    std::string inName_;  // user-interface thread only, like open and close
+    std::string outName_;
 };
 
 }  // namespace tessaline

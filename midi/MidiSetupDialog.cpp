@@ -111,6 +111,23 @@ void MidiSetupDialog::initDialog() {
     checkEachCopy_->setChecked(readCheckEachCopy(port_.profile()));
 }
 
+void MidiSetupDialog::refreshDevices() {
+    if (!initialised_) {
+        return;  // the lists are filled when the dialog opens
+    }
+    const QString chosenIn =
+        inputList_->currentIndex() >= 0 ? inputList_->currentText() : QString();
+    const QString chosenOut =
+        outputList_->currentIndex() >= 0 ? outputList_->currentText() : QString();
+    inputList_->clear();
+    outputList_->clear();
+    MidiService& midi = port_.midiService();
+    fillDeviceList(*inputList_, midi, &MidiService::inGetNumDevs, &MidiService::inGetDevName);
+    fillDeviceList(*outputList_, midi, &MidiService::outGetNumDevs, &MidiService::outGetDevName);
+    inputList_->setCurrentIndex(chosenIn.isEmpty() ? -1 : inputList_->findText(chosenIn));
+    outputList_->setCurrentIndex(chosenOut.isEmpty() ? -1 : outputList_->findText(chosenOut));
+}
+
 void MidiSetupDialog::accept() {
     inDevice = inputList_->currentIndex();
     outDevice = outputList_->currentIndex();

@@ -30,6 +30,10 @@ class MidiSetupDialog : public QDialog {
     // read when it reopens; the check box is stored as it stands.
     void accept() override;
 
+    // The devices changed while the dialog is open: both lists are filled anew, and each keeps
+    // its choice where a device of that name is still listed (nothing is chosen otherwise).
+    void refreshDevices();
+
   protected:
     // The dialog opens: title, device lists and the selection of the stored numbers.
     void showEvent(QShowEvent* event) override;

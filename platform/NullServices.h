@@ -32,10 +32,22 @@ class InMemoryProfile final : public Profile {
         std::lock_guard guard(mutex_);
         values_[section + '/' + key] = value;
     }
+    std::string readText(const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override {
+        std::lock_guard guard(mutex_);
+        auto it = texts_.find(section + '/' + key);
+        return it == texts_.end() ? defaultValue : it->second;
+    }
+    void writeText(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+        std::lock_guard guard(mutex_);
+        texts_[section + '/' + key] = value;
+    }
 
   private:
     std::mutex mutex_;
     std::map<std::string, int> values_;
+    std::map<std::string, std::string> texts_;
 };
 
 class NullBoxes final : public MessageBoxes {

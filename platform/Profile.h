@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tessaline {
+
+// A stored text longer than this reads as missing: nothing in the store is that long by right.
+inline constexpr std::size_t kMaxProfileText = 1024;
 
 // The per-user settings store: integers by section and key. A missing value, or one that is
 // not an integer, reads as the default. A failed write is not reported.
@@ -11,6 +15,15 @@ class Profile {
     virtual ~Profile() = default;
     virtual int readInt(const std::string& section, const std::string& key, int defaultValue) = 0;
     virtual void writeInt(const std::string& section, const std::string& key, int value) = 0;
+
+    // Texts (the names of the chosen devices). A store that keeps none reads every one as
+    // missing.
+    virtual std::string readText(const std::string& /*section*/, const std::string& /*key*/,
+                                 const std::string& defaultValue) {
+        return defaultValue;
+    }
+    virtual void writeText(const std::string& /*section*/, const std::string& /*key*/,
+                           const std::string& /*value*/) {}
 };
 
 }  // namespace tessaline

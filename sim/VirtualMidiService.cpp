@@ -142,15 +142,39 @@ int VirtualMidiService::outputDevice(MidiOutHandle handle, std::size_t bytes, in
     return it->second.device;
 }
 
+void VirtualMidiService::setPresent(int k, bool present) {
+    if (validDevice(k)) {
+        present_[static_cast<std::size_t>(k)].store(present);
+    }
+}
+
+int VirtualMidiService::instrumentAt(long long number) const {
+    for (int k = 0; k < kDeviceCount && number >= 0; ++k) {
+        if (present_[static_cast<std::size_t>(k)].load() && number-- == 0) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+unsigned VirtualMidiService::listedCount() const {
+    unsigned count = 0;
+    for (const auto& present : present_) {
+        count += present.load() ? 1 : 0;
+    }
+    return count;
+}
+
 unsigned VirtualMidiService::inGetNumDevs() {
-    return kDeviceCount;
+    return listedCount();
 }
 
 MidiResult VirtualMidiService::inGetDevName(unsigned device, std::string& name) {
-    if (!validDevice(device)) {
+    const int k = instrumentAt(device);
+    if (k < 0) {
         return midiresult::BadDeviceId;
     }
-    name = deviceName(static_cast<int>(device));
+    name = deviceName(k);
     return midiresult::Ok;
 }
 
@@ -159,13 +183,14 @@ MidiResult VirtualMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
     if (handle == nullptr || callback == nullptr) {
         return midiresult::InvalidParam;
     }
-    if (!validDevice(device)) {
+    const int k = instrumentAt(device);
+    if (k < 0) {
         return midiresult::BadDeviceId;
     }
     std::lock_guard guard(mutex_);
     const std::uintptr_t id = nextHandle_++;
     inputs_[id] = {
-        device, std::make_shared<InputDelivery>(static_cast<MidiInHandle>(id), callback, instance)};
+        k, std::make_shared<InputDelivery>(static_cast<MidiInHandle>(id), callback, instance)};
     *handle = static_cast<MidiInHandle>(id);
     return midiresult::Ok;
 }
@@ -217,7 +242,7 @@ MidiResult VirtualMidiService::inClose(MidiInHandle handle) {
 }
 
 unsigned VirtualMidiService::outGetNumDevs() {
-    return kDeviceCount;
+    return listedCount();
 }
 
 MidiResult VirtualMidiService::outGetDevName(unsigned device, std::string& name) {
@@ -228,12 +253,13 @@ MidiResult VirtualMidiService::outOpen(MidiOutHandle* handle, int device) {
     if (handle == nullptr) {
         return midiresult::InvalidParam;
     }
-    if (!validDevice(device)) {
+    const int k = instrumentAt(device);
+    if (k < 0) {
         return midiresult::BadDeviceId;
     }
     std::lock_guard guard(mutex_);
     const std::uintptr_t id = nextHandle_++;
-    outputs_[id] = {device, WirePacer()};
+    outputs_[id] = {k, WirePacer()};
     *handle = static_cast<MidiOutHandle>(id);
     return midiresult::Ok;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -73,11 +74,18 @@ class VirtualMidiService final : public MidiService {
     MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outClose(MidiOutHandle handle) override;
-    bool outIsVirtual(unsigned device) override {
-        return device < static_cast<unsigned>(kDeviceCount);
-    }
+    bool outIsVirtual(unsigned device) override { return device < listedCount(); }
+
+    // Devices that come and go: an absent instrument leaves both lists, and those after it
+    // move up one number; present again, it takes its place once more. Ports open on it stay
+    // open, as ports do on an interface that was unplugged.
+    void setPresent(int k, bool present);
 
   private:
+    // The instrument listed as device `number`; -1 when there is none.
+    int instrumentAt(long long number) const;
+    unsigned listedCount() const;
+
     struct OpenInput {
         int device;
         std::shared_ptr<InputDelivery> delivery;
@@ -106,6 +114,7 @@ class VirtualMidiService final : public MidiService {
     std::map<std::uintptr_t, OpenInput> inputs_;
     std::map<std::uintptr_t, OpenOutput> outputs_;
     int deviceNumberBase_ = 0;
+    std::array<std::atomic<bool>, kDeviceCount> present_{true, true, true, true};
 };
 
 }  // namespace tessaline

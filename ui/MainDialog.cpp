@@ -62,7 +62,7 @@ QWidget* makeOwnControl(const ControlTemplate& entry, QWidget* parent) {
 
 MainDialog::MainDialog(SynthDevice& device, SavedSelections& saved, MainDialogOptions options,
                        QWidget* parent)
-    : QDialog(parent), device_(device), saved_(saved), options_(options) {
+    : QDialog(parent), device_(device), saved_(saved), options_(options), follower_(device) {
     // Whoever made the selections, only values the lists can show reach the fields.
     copySelections(withinRange(saved), fields_);
     icon_ = loadIcon(IDI_MAIN_ICON);
@@ -202,6 +202,7 @@ void MainDialog::destroyWindow() {
     windowDestroyed_ = true;
     timers_->stop(TIMER_OPEN_PORTS);
     timers_->stop(TIMER_TRANSFER);
+    timers_->stop(TIMER_DEVICE_LOOK);
     closeProgressPopup();
     hide();
     // The fields as they stand: the controls are not read first.
@@ -216,8 +217,11 @@ void MainDialog::onTimer(int id) {
     }
     if (id == TIMER_OPEN_PORTS) {
         device_.open(1);
+        timers_->start(TIMER_DEVICE_LOOK, kDeviceLookMs);
     } else if (id == TIMER_TRANSFER) {
         transferTimedOut();
+    } else if (id == TIMER_DEVICE_LOOK) {
+        lookAtDevices();
     }
 }
 

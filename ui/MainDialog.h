@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "midi/PortFollower.h"
 #include "synth/CopyPlan.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SavedSelections.h"
@@ -110,6 +111,8 @@ class MainDialog : public QDialog {
     void connectHandlers();
     void createStatusBar();
     void handleNotice(unsigned message);
+    // Follows the devices as they come and go; an open setup dialog shows the lists anew.
+    void lookAtDevices();
     void runAbout();
     // Asks for the source voice or destination performance when the request is well formed.
     void requestVoice(int program);
@@ -154,6 +157,7 @@ class MainDialog : public QDialog {
         bool sentTwice = false;
     };
     std::optional<CopyCheck> copyCheck_;
+    PortFollower follower_;
     bool windowExists_ = false;
     bool windowDestroyed_ = false;
 };

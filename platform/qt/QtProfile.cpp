@@ -88,4 +88,28 @@ void QtProfile::writeInt(const std::string& section, const std::string& key, int
     settings.sync();
 }
 
+std::string QtProfile::readText(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) {
+    std::lock_guard guard(mutex_);
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, organisation_, application());
+    const QVariant value = settings.value(settingsKey(section, key));
+    const int type = value.metaType().id();
+    if (type != QMetaType::QString && type != QMetaType::QByteArray) {
+        return defaultValue;
+    }
+    const QByteArray text = value.toString().toUtf8();
+    if (text.size() > static_cast<qsizetype>(kMaxProfileText)) {
+        return defaultValue;
+    }
+    return text.toStdString();
+}
+
+void QtProfile::writeText(const std::string& section, const std::string& key,
+                          const std::string& value) {
+    std::lock_guard guard(mutex_);
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, organisation_, application());
+    settings.setValue(settingsKey(section, key), QString::fromStdString(value));
+    settings.sync();
+}
+
 }  // namespace tessaline

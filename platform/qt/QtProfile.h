@@ -21,6 +21,11 @@ class QtProfile final : public Profile {
 
     int readInt(const std::string& section, const std::string& key, int defaultValue) override;
     void writeInt(const std::string& section, const std::string& key, int value) override;
+    // A stored value that is not text, or is longer than kMaxProfileText, reads as missing.
+    std::string readText(const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override;
+    void writeText(const std::string& section, const std::string& key,
+                   const std::string& value) override;
 
     QString organisation() const { return organisation_; }
     QString application() const;

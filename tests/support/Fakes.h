@@ -26,6 +26,18 @@ class MemoryProfile final : public Profile {
         values_[section + "\\" + key] = value;
         writes_.push_back(key);
     }
+    std::string readText(const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override {
+        std::lock_guard guard(mutex_);
+        auto it = texts_.find(section + "\\" + key);
+        return it == texts_.end() ? defaultValue : it->second;
+    }
+    void writeText(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+        std::lock_guard guard(mutex_);
+        texts_[section + "\\" + key] = value;
+        writes_.push_back(key);
+    }
     bool has(const std::string& key, const std::string& section = "") const {
         std::lock_guard guard(mutex_);
         return values_.count(section + "\\" + key) != 0;
@@ -38,6 +50,7 @@ class MemoryProfile final : public Profile {
   private:
     mutable std::mutex mutex_;
     std::map<std::string, int> values_;
+    std::map<std::string, std::string> texts_;
     std::vector<std::string> writes_;
 };
 

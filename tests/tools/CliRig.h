@@ -66,6 +66,7 @@ struct CliRig {
         NoticeQueue notices;
         SynthDevice device(PortServices{tracing, overlay, boxes, notices, clock});
         cli::CliSession session(device, notices, console);
+        session.setWatchPause(watchPause);
         return session.run(parsed.options, tracing);
     }
 
@@ -89,6 +90,7 @@ struct CliRig {
     std::ostringstream err;
     std::istringstream in;
     RecordingClock clock;
+    std::function<bool()> watchPause;  // devices --watch: between two looks
 };
 
 }  // namespace tessaline::test

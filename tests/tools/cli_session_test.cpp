@@ -26,13 +26,30 @@ bool hasLine(const std::vector<std::string>& lines, const std::string& wanted) {
     return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
-TEST(Cli, DevicesListsEachVirtualInstrumentBothWays) {
+TEST(Cli, DevicesListsEachVirtualInstrumentBothWaysAndWatchesThemComeAndGo) {
     CliRig rig;
     ASSERT_EQ(rig.run({"devices"}), 0);
     const auto lines = rig.lines(rig.out);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], "in 0: Virtual Motif ES7 (simulated)");
     EXPECT_EQ(lines[7], "out 3: Virtual S90 (simulated)");
+
+    // Unplugged at the first pause, back at the second; the third is interrupted.
+    int pauses = 0;
+    rig.watchPause = [&] {
+        ++pauses;
+        rig.virtualDevices.setPresent(1, pauses != 1);
+        return pauses < 3;
+    };
+    rig.out.str("");
+    ASSERT_EQ(rig.run({"devices", "--watch"}), 0);
+    const auto watched = rig.lines(rig.out);
+    ASSERT_GE(watched.size(), 8u);
+    EXPECT_EQ(
+        std::vector<std::string>(watched.begin() + 8, watched.end()),
+        (std::vector<std::string>{
+            "gone in 1: Virtual Motif 7 (simulated)", "gone out 1: Virtual Motif 7 (simulated)",
+            "new in 1: Virtual Motif 7 (simulated)", "new out 1: Virtual Motif 7 (simulated)"}));
 }
 
 TEST(Cli, TracedIdentifyOfEveryInstrument) {

@@ -39,6 +39,10 @@ void VirtualInstruments::setSilent(int device, bool silent) {
     impl_->at(device).setSilent(silent);
 }
 
+void VirtualInstruments::setPresent(int device, bool present) {
+    impl_->service.setPresent(device, present);
+}
+
 void VirtualInstruments::dropParameterChangesTo(int device, unsigned address, int times) {
     impl_->at(device).dropParameterChangesTo(address, times);
 }

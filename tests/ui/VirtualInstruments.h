@@ -20,6 +20,8 @@ class VirtualInstruments {
     bool waitIdle(int timeoutMs = 5000);
 
     void setSilent(int device, bool silent);
+    // Unplugs an instrument (false) or plugs it in again: see VirtualMidiService::setPresent.
+    void setPresent(int device, bool present);
     // The next `times` parameter changes to `address` never reach the memory; every one while
     // times < 0.
     void dropParameterChangesTo(int device, unsigned address, int times);

@@ -140,7 +140,7 @@ TEST(QtMessageBoxes, ABoxOutlivesTheTransferPopupThatWasActiveWhenItOpened) {
     EXPECT_TRUE(survived);
 }
 
-TEST(QtProfile, StoresIntegersUnderTheOrganisationAndReadsAnythingElseAsMissing) {
+TEST(QtProfile, StoresIntegersAndTextsUnderTheOrganisationAndReadsAnythingElseAsMissing) {
     QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quorvath", "profile_test").clear();
     QtProfile profile("profile_test");
     EXPECT_EQ(profile.organisation(), "Quorvath");
@@ -162,6 +162,10 @@ TEST(QtProfile, StoresIntegersUnderTheOrganisationAndReadsAnythingElseAsMissing)
     EXPECT_EQ(profile.readInt("", "VoiceLetter", -1), -1);
     EXPECT_EQ(profile.readInt("", "VoiceNum", -1), -1);
     EXPECT_EQ(profile.readInt("", "PerfNum", -1), -1);
+
+    // Device names come back as written, separators and all.
+    profile.writeText("", "Motif ES7 In Name", "system:midi_capture_1, port \"2\"");
+    EXPECT_EQ(profile.readText("", "Motif ES7 In Name", ""), "system:midi_capture_1, port \"2\"");
 
     // A second profile object, as the command line front end would make, sees the values.
     QtProfile again("profile_test");

@@ -151,9 +151,13 @@ TEST_F(SetupTest, OkWithUnchangedChoicesStoresReopensAndIdentifiesAgain) {
     EXPECT_EQ(shownIn, 2);
     EXPECT_EQ(shownOut, 1);
     const auto writes = profile.writes();
-    // An untouched speed is not written: the output's default keeps applying.
+    // An untouched speed is not written: the output's default keeps applying. Each device's
+    // name goes beside its number.
     EXPECT_EQ(std::vector<std::string>(writes.begin() + writesBefore, writes.end()),
-              (std::vector<std::string>{"Check Each Copy", "MIDI Device In", "MIDI Device Out"}));
+              (std::vector<std::string>{"Check Each Copy", "MIDI Device In", "MIDI Device Out",
+                                        "MIDI Device In Name", "MIDI Device Out Name"}));
+    EXPECT_EQ(profile.readText("", "MIDI Device In Name", ""), "Port In 3");
+    EXPECT_EQ(profile.readText("", "MIDI Device Out Name", ""), "Port Out 2");
     EXPECT_TRUE(called("inClose"));
     EXPECT_TRUE(called("outOpen 1"));
     EXPECT_TRUE(called("inOpen 2"));

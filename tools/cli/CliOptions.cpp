@@ -68,7 +68,9 @@ std::string usageText() {
     return "Usage: tessaline-cli [options] COMMAND\n"
            "\n"
            "Commands:\n"
-           "  devices                            list the MIDI input and output devices\n"
+           "  devices [--watch]                  list the MIDI input and output devices; with\n"
+           "                                     --watch go on, printing a line for each device\n"
+           "                                     that comes or goes, until interrupted\n"
            "  identify                           connect and name the instrument\n"
            "  voice BANK:LNN                     show a voice, e.g. PRE1:A01, USER2:H16, GM:C05\n"
            "  performance LNN                    show a USER performance, e.g. B16\n"
@@ -168,9 +170,15 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     const std::string command = args[i++];
     const std::size_t rest = args.size() - i;
+    if (command == "devices" && rest == 1 && args[i] == "--watch") {
+        o.command = Command::Devices;
+        o.watch = true;
+        return result;
+    }
     if (command == "devices" || command == "identify") {
         if (rest != 0) {
-            return fail(command + " takes no arguments");
+            return fail(command == "devices" ? std::string("devices takes only --watch")
+                                             : command + " takes no arguments");
         }
         o.command = command == "devices" ? Command::Devices : Command::Identify;
         return result;

@@ -51,6 +51,7 @@ struct CliOptions {
     bool showHelp = false;
     bool showVersion = false;
     Command command = Command::None;
+    bool watch = false;       // devices: go on, printing each device that comes or goes
     VoiceSpec voice;          // voice
     ProgramSpec performance;  // performance
     CopySpec copy;            // copy

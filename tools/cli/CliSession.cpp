@@ -69,6 +69,19 @@ std::string programText(int letter, int number) {
 std::string chooseDevices(const CliOptions& options, MidiService& midi, Profile& overlay) {
     const unsigned ins = midi.inGetNumDevs();
     const unsigned outs = midi.outGetNumDevs();
+    // The number chosen here holds: the name stored beside it is that device's own, so the
+    // port does not follow a name the window stored.
+    auto choose = [&](bool input, int device) {
+        std::string name;
+        const auto number = static_cast<unsigned>(device);
+        if ((input ? midi.inGetDevName(number, name) : midi.outGetDevName(number, name)) !=
+            midiresult::Ok) {
+            name.clear();
+        }
+        const std::string key = input ? kStartupInKey : kStartupOutKey;
+        overlay.writeInt("", key, device);
+        overlay.writeText("", key + kDeviceNameSuffix, name);
+    };
     if (options.deviceText) {
         auto in = findDevice(ins, *options.deviceText, &MidiService::inGetDevName, midi);
         auto out = findDevice(outs, *options.deviceText, &MidiService::outGetDevName, midi);
@@ -80,22 +93,22 @@ std::string chooseDevices(const CliOptions& options, MidiService& midi, Profile&
             return "no MIDI output device name contains \"" + *options.deviceText +
                    "\" (tessaline-cli devices lists them)";
         }
-        overlay.writeInt("", kStartupInKey, *in);
-        overlay.writeInt("", kStartupOutKey, *out);
+        choose(true, *in);
+        choose(false, *out);
     }
     if (options.inDevice) {
         if (static_cast<unsigned>(*options.inDevice) >= ins) {
             return "there is no MIDI input device " + std::to_string(*options.inDevice) + " (" +
                    std::to_string(ins) + " listed)";
         }
-        overlay.writeInt("", kStartupInKey, *options.inDevice);
+        choose(true, *options.inDevice);
     }
     if (options.outDevice) {
         if (static_cast<unsigned>(*options.outDevice) >= outs) {
             return "there is no MIDI output device " + std::to_string(*options.outDevice) + " (" +
                    std::to_string(outs) + " listed)";
         }
-        overlay.writeInt("", kStartupOutKey, *options.outDevice);
+        choose(false, *options.outDevice);
     }
     return {};
 }
@@ -121,7 +134,7 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
     }
     switch (options.command) {
         case Command::Devices:
-            return listDevices(midi);
+            return options.watch ? watchDevices(midi) : listDevices(midi);
         case Command::Identify:
             return identify();
         case Command::Voice:
@@ -138,21 +151,32 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
 }
 
 int CliSession::listDevices(MidiService& midi) {
-    const unsigned ins = midi.inGetNumDevs();
-    for (unsigned i = 0; i < ins; ++i) {
-        std::string name;
-        if (midi.inGetDevName(i, name) != midiresult::Ok) {
-            name = "(unavailable device " + std::to_string(i) + ")";
+    printDevices(listDeviceNames(midi));
+    return kExitOk;
+}
+
+void CliSession::printDevices(const DeviceNames& names) {
+    auto print = [this](const char* kind, const std::vector<std::string>& list) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::string number = std::to_string(i);
+            say(kind + number + ": " +
+                (list[i].empty() ? "(unavailable device " + number + ")" : list[i]));
         }
-        say("in " + std::to_string(i) + ": " + name);
-    }
-    const unsigned outs = midi.outGetNumDevs();
-    for (unsigned i = 0; i < outs; ++i) {
-        std::string name;
-        if (midi.outGetDevName(i, name) != midiresult::Ok) {
-            name = "(unavailable device " + std::to_string(i) + ")";
+    };
+    print("in ", names.inputs);
+    print("out ", names.outputs);
+}
+
+int CliSession::watchDevices(MidiService& midi) {
+    DeviceNames before = listDeviceNames(midi);
+    printDevices(before);
+    while (watchPause_ && watchPause_()) {
+        DeviceNames now = listDeviceNames(midi);
+        for (const DeviceChange& change : compareDeviceNames(before, now)) {
+            say(std::string(change.appeared ? "new " : "gone ") + (change.input ? "in " : "out ") +
+                std::to_string(change.number) + ": " + change.name);
         }
-        say("out " + std::to_string(i) + ": " + name);
+        before = std::move(now);
     }
     return kExitOk;
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "midi/DeviceWatch.h"
 #include "platform/NoticeQueue.h"
 #include "synth/ReadBack.h"
 #include "synth/SynthDevice.h"
@@ -44,12 +45,19 @@ class CliSession {
     CliSession(SynthDevice& device, NoticeQueue& notices, Console& console);
 
     int run(const CliOptions& options, MidiService& midi);
+    // What `devices --watch` waits on between two looks at the lists: true when it is time for
+    // the next look, false when the user has interrupted. Without one it lists once.
+    void setWatchPause(std::function<bool()> pause) { watchPause_ = std::move(pause); }
     // When the command's time runs out: its time-out from the start, and the time its messages
     // took to go out at the chosen speed.
     std::chrono::steady_clock::time_point deadline() const { return deadline_; }
 
   private:
     int listDevices(MidiService& midi);
+    // Lists, then prints "new in 4: NAME" or "gone out 2: NAME" for each device that comes or
+    // goes, until the pause says stop.
+    int watchDevices(MidiService& midi);
+    void printDevices(const DeviceNames& names);
     int identify();
     int showVoice(const VoiceSpec& voice);
     int showPerformance(const ProgramSpec& performance);
@@ -84,6 +92,7 @@ class CliSession {
     Console& console_;
     int timeoutMs_ = 4000;
     std::set<unsigned> seen_;  // notices that arrived while asking
+    std::function<bool()> watchPause_;
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now();
 };
 

@@ -18,6 +18,24 @@ void OverlayProfile::writeInt(const std::string& section, const std::string& key
     values_[section + "\n" + key] = value;
 }
 
+std::string OverlayProfile::readText(const std::string& section, const std::string& key,
+                                     const std::string& defaultValue) {
+    {
+        std::lock_guard guard(mutex_);
+        auto it = texts_.find(section + "\n" + key);
+        if (it != texts_.end()) {
+            return it->second;
+        }
+    }
+    return base_ != nullptr ? base_->readText(section, key, defaultValue) : defaultValue;
+}
+
+void OverlayProfile::writeText(const std::string& section, const std::string& key,
+                               const std::string& value) {
+    std::lock_guard guard(mutex_);
+    texts_[section + "\n" + key] = value;
+}
+
 ConsoleBoxes::~ConsoleBoxes() {
     std::lock_guard guard(outLock_);
     reportRepeats();

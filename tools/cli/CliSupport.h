@@ -17,11 +17,16 @@ class OverlayProfile final : public Profile {
     explicit OverlayProfile(Profile* base) : base_(base) {}
     int readInt(const std::string& section, const std::string& key, int defaultValue) override;
     void writeInt(const std::string& section, const std::string& key, int value) override;
+    std::string readText(const std::string& section, const std::string& key,
+                         const std::string& defaultValue) override;
+    void writeText(const std::string& section, const std::string& key,
+                   const std::string& value) override;
 
   private:
     Profile* base_;
     std::mutex mutex_;
     std::map<std::string, int> values_;
+    std::map<std::string, std::string> texts_;
 };
 
 // Message boxes as lines on the error stream: "MIDI Out Error: <text>". A line that repeats the

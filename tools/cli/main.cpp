@@ -1,5 +1,8 @@
 // tessaline-cli: the headless front end, on the device code the window uses.
+#include <pthread.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -28,6 +31,13 @@ namespace {
 
 constexpr int kCloseGraceMs = 500;
 
+// Sleeps a second until the next look at the device lists; false when one of the (blocked)
+// stop signals came instead. Another signal that wakes the wait early only brings the look on.
+bool waitForNextLook(const sigset_t& stopSignals) {
+    const timespec second{1, 0};
+    return sigtimedwait(&stopSignals, nullptr, &second) < 0;
+}
+
 int runCommand(const std::vector<std::string>& args) {
     const ParseResult parsed = parseCommandLine(args);
     if (parsed.options.showHelp) {
@@ -49,6 +59,16 @@ int runCommand(const std::vector<std::string>& args) {
     if (const std::string problem = programMidiApiProblem(); !problem.empty()) {
         std::cerr << "tessaline-cli: " << problem << '\n';
         return kExitUsage;
+    }
+    // A watch ends on Ctrl-C or SIGTERM. Both are held back from here on, before the MIDI
+    // service starts its threads, so that every thread inherits the block and the watch alone
+    // takes them, between two looks.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    if (options.watch) {
+        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     }
 
     std::mutex consoleLock;
@@ -78,6 +98,7 @@ int runCommand(const std::vector<std::string>& args) {
     {
         SynthDevice device(PortServices{*midi, profile, boxes, notices, clock});
         CliSession session(device, notices, console);
+        session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
         code = session.run(options, *midi);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               session.deadline() - std::chrono::steady_clock::now())

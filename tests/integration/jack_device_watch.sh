@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Devices that come and go over JACK: `tessaline-cli devices --watch` prints a line when the
+# virtual instrument's ports appear, when they go with the instrument, and when they come back
+# with it; SIGTERM then ends the watch with exit code 0.
+#
+# usage: jack_device_watch.sh TESSALINE_VIRTUAL_INSTRUMENT TESSALINE_CLI
+# Exit 0: passed; 77: skipped (reason on stdout); anything else: failed.
+set -u
+
+instrument_bin=$1
+cli_bin=$2
+source "$(dirname "$0")/jack_lib.sh"
+[ -x "$instrument_bin" ] || fail "no virtual instrument at $instrument_bin"
+[ -x "$cli_bin" ] || fail "no tessaline-cli at $cli_bin"
+start_server
+
+watch_out="$work/watch.out"
+timeout 120 "$cli_bin" devices --watch </dev/null >"$watch_out" 2>"$work/watch.err" &
+watch_pid=$!
+helper_pids+=("$watch_pid")
+
+# wait_lines PATTERN COUNT: until the watch has printed COUNT lines that match PATTERN.
+wait_lines() {
+    for _ in $(seq 1 100); do
+        [ "$(grep -c -- "$1" "$watch_out")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    say "--- the watch printed:"
+    cat "$watch_out"
+    fail "expected $2 lines like \"$1\""
+}
+
+wait_lines '^out [0-9]*: Virtual S90 (simulated)$' 1
+for round in 1 2; do
+    rm -f "$work/Motif_ES7.ctl"
+    start_instrument "Motif ES7"
+    wait_lines '^new in [0-9]*: Motif ES7 (virtual):' "$round"
+    wait_lines '^new out [0-9]*: Motif ES7 (virtual):' "$round"
+    stop_process "${instrument_pids[-1]}"
+    wait_lines '^gone in [0-9]*: Motif ES7 (virtual):' "$round"
+    wait_lines '^gone out [0-9]*: Motif ES7 (virtual):' "$round"
+done
+
+kill -TERM "$watch_pid"
+wait "$watch_pid"
+status=$?
+cat "$watch_out"
+[ "$status" = 0 ] || fail "the watch ended with $status on SIGTERM"
+say "PASSED"
+exit 0
