@@ -335,6 +335,38 @@ void commandLineSeeds() {
     }
 }
 
+// exec_line: mimeapps.list text, NUL, Exec value, NUL, target.
+void execLineSeeds() {
+    using namespace std::string_literals;
+    const std::string mimeapps[] = {
+        "[Default Applications]\ntext/html=web.desktop;\n",
+        "[Added Associations]\ntext/html=web.desktop;\n\n[Default Applications]\n"
+        "text/plain=web.desktop\ntext/html=missing.desktop;vendor-app.desktop;\n",
+        "# chosen by the user\r\n[Default Applications]\r\n text/html = web.desktop \r\n",
+    };
+    const char* const execs[] = {
+        "web-browser %u",
+        R"("/opt/My Web/run" --new-window %U --class=%c)",
+        "browser --url=%u --private",
+        R"(tool --ratio=100%% "50%%" %k %u)",
+        R"(sh -c "open-link %u")",
+        R"(run "say \"hi\" \$HOME \`x\` \\\\" x\y %f)",
+        "plain-browser --new",
+        R"(/opt/My\sWeb/run\t%u)",
+    };
+    const std::string targets[] = {
+        R"(https://example.org/a b?q="x"&y=$(touch z)%u\)",
+        "mailto:someone@example.org",
+        "https://example.org/",
+    };
+    int n = 0;
+    for (const char* exec : execs) {
+        write("exec_line", "entry-" + std::to_string(n),
+              mimeapps[n % 3] + "\0"s + exec + "\0"s + targets[n % 3]);
+        ++n;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -349,5 +381,6 @@ int main(int argc, char** argv) {
     copyPlanSeeds();
     messageTextSeeds();
     commandLineSeeds();
+    execLineSeeds();
     return 0;
 }

@@ -19,6 +19,9 @@
 #if defined(TESSALINE_HAVE_JACK)
 #include "platform/rtmidi/JackBackend.h"
 #endif
+#if defined(TESSALINE_HAVE_ALSA)
+#include "platform/rtmidi/AlsaSeqInput.h"
+#endif
 
 namespace tessaline {
 
@@ -64,6 +67,10 @@ struct ErrorRecord {
         type = RtMidiError::UNSPECIFIED;
     }
 };
+
+// A listing has nothing to report: a port that cannot be named is simply not listed. Without a
+// callback RtMidi would print its warnings.
+void ignoreError(RtMidiError::Type, const std::string&, void*) {}
 
 template <typename Port>
 std::vector<std::string> portNames(Port& port) {
@@ -126,6 +133,14 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
 
     MidiResult openInput(const std::string& name, InputSink& sink,
                          std::unique_ptr<BackendInput>& input) override {
+#if defined(TESSALINE_HAVE_ALSA)
+        // RtMidi's ALSA input joins a System Exclusive message without limit before we see it.
+        if (api_ == RtMidi::LINUX_ALSA) {
+            MidiResult result = midiresult::Error;
+            input = AlsaSeqInput::open(clientName_, kInputPortName, name, sink, result);
+            return result;
+        }
+#endif
         ErrorRecord errors;
         try {
             auto port = std::make_unique<RtMidiIn>(api_, clientName_);
@@ -164,13 +179,13 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
             if (inputs) {
                 if (!probeIn_) {
                     probeIn_ = std::make_unique<RtMidiIn>(api_, clientName_);
-                    probeIn_->setErrorCallback(&ErrorRecord::record, &probeErrors_);
+                    probeIn_->setErrorCallback(&ignoreError, nullptr);
                 }
                 all = portNames(*probeIn_);
             } else {
                 if (!probeOut_) {
                     probeOut_ = std::make_unique<RtMidiOut>(api_, clientName_);
-                    probeOut_->setErrorCallback(&ErrorRecord::record, &probeErrors_);
+                    probeOut_->setErrorCallback(&ignoreError, nullptr);
                 }
                 all = portNames(*probeOut_);
             }
@@ -191,7 +206,6 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
     std::timed_mutex probeMutex_;
     std::unique_ptr<RtMidiIn> probeIn_;
     std::unique_ptr<RtMidiOut> probeOut_;
-    ErrorRecord probeErrors_;
 };
 
 // ALSA's sequencer refuses an event while its output pool is full; RtMidi then reports a

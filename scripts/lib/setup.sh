@@ -9,7 +9,7 @@ TESSALINE_PACKAGES=(
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev fonts-dejavu-core
-    librtmidi-dev
+    librtmidi-dev libasound2-dev
     jackd2 libjack-jackd2-dev python3
     dpkg-dev file desktop-file-utils appstream lintian
 )

@@ -1,0 +1,201 @@
+#include "platform/rtmidi/AlsaSeqInput.h"
+
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/rtmidi/AlsaEventDecoder.h"
+
+namespace tessaline {
+
+namespace {
+
+// The ports the device lists offer, and the names they give them: RtMidi's choice and format,
+// which users see and which the settings keep, so an input is found by the name it was listed by.
+bool listed(const snd_seq_port_info_t* port) {
+    const unsigned type = snd_seq_port_info_get_type(port);
+    const unsigned caps = snd_seq_port_info_get_capability(port);
+    constexpr unsigned kReadable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
+    return (type & (SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
+                    SND_SEQ_PORT_TYPE_APPLICATION)) != 0 &&
+           (caps & kReadable) == kReadable;
+}
+
+std::string listedName(snd_seq_client_info_t* client, const snd_seq_port_info_t* port) {
+    return std::string(snd_seq_client_info_get_name(client)) + ":" +
+           snd_seq_port_info_get_name(port) + " " +
+           std::to_string(snd_seq_port_info_get_client(port)) + ":" +
+           std::to_string(snd_seq_port_info_get_port(port));
+}
+
+bool findSource(snd_seq_t* seq, const std::string& name, snd_seq_addr_t& address) {
+    snd_seq_client_info_t* client = nullptr;
+    snd_seq_port_info_t* port = nullptr;
+    snd_seq_client_info_alloca(&client);
+    snd_seq_port_info_alloca(&port);
+    snd_seq_client_info_set_client(client, -1);
+    while (snd_seq_query_next_client(seq, client) >= 0) {
+        const int id = snd_seq_client_info_get_client(client);
+        if (id == SND_SEQ_CLIENT_SYSTEM) {
+            continue;
+        }
+        snd_seq_port_info_set_client(port, id);
+        snd_seq_port_info_set_port(port, -1);
+        while (snd_seq_query_next_port(seq, port) >= 0) {
+            if (listed(port) && listedName(client, port) == name) {
+                address.client = static_cast<unsigned char>(id);
+                address.port = static_cast<unsigned char>(snd_seq_port_info_get_port(port));
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The library reads events into a buffer of its own; an event with more data than that buffer
+// holds could never be read and would keep the reader awake for nothing. The sequencer never
+// hands us an event larger than our input pool, so a buffer of that size always suffices.
+void fitInputBufferToPool(snd_seq_t* seq) {
+    snd_seq_client_pool_t* pool = nullptr;
+    snd_seq_client_pool_alloca(&pool);
+    if (snd_seq_get_client_pool(seq, pool) < 0) {
+        return;
+    }
+    const std::size_t needed =
+        (snd_seq_client_pool_get_input_pool(pool) + 2) * sizeof(snd_seq_event_t);
+    if (needed > snd_seq_get_input_buffer_size(seq)) {
+        snd_seq_set_input_buffer_size(seq, needed);
+    }
+}
+
+int makeInputPort(snd_seq_t* seq, const std::string& name) {
+    snd_seq_port_info_t* port = nullptr;
+    snd_seq_port_info_alloca(&port);
+    snd_seq_port_info_set_capability(port, SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE);
+    snd_seq_port_info_set_type(port,
+                               SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    snd_seq_port_info_set_midi_channels(port, 16);
+    snd_seq_port_info_set_name(port, name.c_str());
+    if (snd_seq_create_port(seq, port) < 0) {
+        return -1;
+    }
+    return snd_seq_port_info_get_port(port);
+}
+
+bool connect(snd_seq_t* seq, const snd_seq_addr_t& source, int ownPort) {
+    snd_seq_port_subscribe_t* subscription = nullptr;
+    snd_seq_port_subscribe_alloca(&subscription);
+    snd_seq_addr_t own;
+    own.client = static_cast<unsigned char>(snd_seq_client_id(seq));
+    own.port = static_cast<unsigned char>(ownPort);
+    snd_seq_port_subscribe_set_sender(subscription, &source);
+    snd_seq_port_subscribe_set_dest(subscription, &own);
+    return snd_seq_subscribe_port(seq, subscription) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<AlsaSeqInput> AlsaSeqInput::open(const std::string& clientName,
+                                                 const std::string& portName,
+                                                 const std::string& source, InputSink& sink,
+                                                 MidiResult& result) {
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
+        result = midiresult::NotEnabled;
+        return nullptr;
+    }
+    // From here on the destructor closes what has been opened.
+    std::unique_ptr<AlsaSeqInput> input(new AlsaSeqInput(seq, sink));
+    snd_seq_set_client_name(seq, clientName.c_str());
+    snd_seq_addr_t address{};
+    if (!findSource(seq, source, address)) {
+        result = midiresult::DeviceGone;
+        return nullptr;
+    }
+    fitInputBufferToPool(seq);
+    const int ownPort = makeInputPort(seq, portName);
+    if (ownPort < 0 || !connect(seq, address, ownPort) ||
+        pipe2(input->stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        result = midiresult::NotEnabled;
+        return nullptr;
+    }
+    try {
+        input->reader_ = std::thread([raw = input.get()] { raw->read(); });
+    } catch (const std::system_error&) {
+        result = midiresult::NotEnabled;
+        return nullptr;
+    }
+    result = midiresult::Ok;
+    return input;
+}
+
+AlsaSeqInput::~AlsaSeqInput() {
+    if (reader_.joinable()) {
+        stopping_.store(true);
+        const char wake = 1;
+        (void)!::write(stopPipe_[1], &wake, 1);
+        reader_.join();
+    }
+    for (int fd : stopPipe_) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    snd_seq_close(seq_);
+}
+
+void AlsaSeqInput::read() {
+    const int count = snd_seq_poll_descriptors_count(seq_, POLLIN);
+    std::vector<pollfd> fds(static_cast<std::size_t>(count > 0 ? count : 0) + 1);
+    fds[0] = {stopPipe_[0], POLLIN, 0};
+    snd_seq_poll_descriptors(seq_, fds.data() + 1, static_cast<unsigned>(fds.size() - 1), POLLIN);
+    while (readPending()) {
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) {
+            sink_.lost(midiresult::Error);
+            return;
+        }
+        if (fds[0].revents != 0) {
+            return;
+        }
+    }
+}
+
+// Hands on every event that is waiting. False once stopping, or once the sequencer fails.
+bool AlsaSeqInput::readPending() {
+    // A status byte with no message of its own: the sink ends any message under way at it.
+    static constexpr unsigned char kCut = 0xF4;
+    for (;;) {
+        if (stopping_.load()) {
+            return false;
+        }
+        snd_seq_event_t* event = nullptr;
+        const int status = snd_seq_event_input(seq_, &event);
+        if (status == -EAGAIN) {
+            return true;
+        }
+        if (status == -ENOSPC) {
+            // Our queue overran and the sequencer dropped events: a message under way has lost
+            // bytes and must not reach anyone whole-looking.
+            sink_.receive(&kCut, 1);
+            continue;
+        }
+        if (status < 0) {
+            sink_.lost(midiresult::Error);
+            return false;
+        }
+        if (event != nullptr) {
+            const DecodedEvent decoded = decodeSequencerEvent(*event);
+            if (!decoded.empty()) {
+                sink_.receive(decoded.bytes().data(), decoded.bytes().size());
+            }
+        }
+    }
+}
+
+}  // namespace tessaline
