@@ -5,10 +5,10 @@
 
 #include "app/Application.h"
 #include "app/ProgramObjects.h"
-#include "midi/MidiSetupDialog.h"
 #include "platform/rtmidi/ProgramMidiService.h"
 #include "synth/SynthDevice.h"
 #include "ui/about/AboutDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 int main(int argc, char** argv) {
     // The window runs on with whatever MIDI systems it can use; the user still hears why.
