@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramDevices.h"
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
-#include "platform/rtmidi/ProgramMidiService.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"
 #include "tools/cli/CliOptions.h"
