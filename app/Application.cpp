@@ -10,11 +10,6 @@ namespace tessaline {
 
 Application::Application(ApplicationParts parts) : parts_(std::move(parts)) {}
 
-void Application::useDialogs(AboutBoxRunner* about, SetupDialogRunner* setup) {
-    parts_.window.about = about;
-    parts_.setup = setup;
-}
-
 bool Application::start() {
     // 1. and 2. Qt's widgets need no enabling, and the profile already lives under the
     // organisation's key.
@@ -22,7 +17,7 @@ bool Application::start() {
     loadSelections(parts_.profile, saved_);
 
     // 4. and 5. The main window, without a parent, becomes the receiver of posted notices.
-    SynthDevice& device = parts_.device();
+    SynthDevice& device = parts_.device;
     if (parts_.setup != nullptr) {
         device.setSetupDialogRunner(parts_.setup);
     }

@@ -12,11 +12,10 @@ class QtPoster;
 class SetupDialogRunner;
 class SynthDevice;
 
-// What the application works with. The device is reached through a function because the one
-// device object is constructed after the application object.
+// What the application works with; each part outlives the application object.
 struct ApplicationParts {
     Profile& profile;
-    std::function<SynthDevice&()> device;
+    SynthDevice& device;
     QtPoster* poster = nullptr;  // learns the main window; may be null
     MainDialogOptions window;
     SetupDialogRunner* setup = nullptr;  // the device's setup dialog while the window runs
@@ -29,10 +28,6 @@ struct ApplicationParts {
 class Application {
   public:
     explicit Application(ApplicationParts parts);
-
-    // The dialogs the window opens; they need the application object of Qt, so they are made
-    // after it and handed in here before start.
-    void useDialogs(AboutBoxRunner* about, SetupDialogRunner* setup);
 
     // Returns false: when the window has gone there is nothing left to run.
     bool start();

@@ -2,7 +2,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "midi/MidiSetupDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 #include "platform/qt/WindowTimers.h"
 #include "ui/MainDialog.h"
 #include "ui/TimerIds.h"

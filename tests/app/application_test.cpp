@@ -30,10 +30,9 @@ class ProgramRun {
   public:
     explicit ProgramRun(QtProfile& profile)
         : device(PortServices{sim.service(), profile, boxes, poster, clock}),
-          application(ApplicationParts{profile, [this]() -> SynthDevice& { return device; },
-                                       &poster, MainDialogOptions{nullptr, &timers, nullptr},
-                                       &setup, [this](MainDialog& window) { beforeRun(window); }}) {
-    }
+          application(ApplicationParts{profile, device, &poster,
+                                       MainDialogOptions{nullptr, &timers, nullptr}, &setup,
+                                       [this](MainDialog& window) { beforeRun(window); }}) {}
 
     // Runs the program; `during` acts on the connected window, then the window is closed.
     bool run(const std::function<void(MainDialog&)>& during) {

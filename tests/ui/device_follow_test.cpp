@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-#include "midi/MidiSetupDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/TimerIds.h"

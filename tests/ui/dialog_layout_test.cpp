@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "midi/MidiSetupDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 #include "res/AboutDialogTemplate.h"
 #include "res/Images.h"
 #include "res/ResourceIds.h"

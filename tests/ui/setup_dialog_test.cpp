@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiSetupDialog.h"
 #include "platform/NoticeQueue.h"
 #include "synth/SynthDevice.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/ScriptedMidiService.h"
 #include "tests/ui/ModalDriver.h"
 #include "ui/ProgressPopup.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 namespace tessaline::test {
 namespace {

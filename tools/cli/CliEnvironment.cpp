@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/rtmidi/ProgramMidiService.h"
+#include "app/ProgramDevices.h"
 
 #ifdef TESSALINE_CLI_HAS_QT
 #include "platform/qt/QtProfile.h"

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramDevices.h"
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
-#include "platform/rtmidi/ProgramMidiService.h"
 #include "res/Version.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"

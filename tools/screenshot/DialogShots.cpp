@@ -4,11 +4,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
-#include "midi/MidiSetupDialog.h"
 #include "platform/Shell.h"
 #include "ui/CursorSource.h"
 #include "ui/ProgressPopup.h"
 #include "ui/about/AboutDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 namespace tessaline::screenshot {
 

@@ -1,9 +1,6 @@
-#include "platform/rtmidi/ProgramMidiService.h"
-
-#include <cstdlib>
+#include "app/ProgramDevices.h"
 
 #include "platform/ChainedMidiService.h"
-#include "platform/rtmidi/MidiApiChoice.h"
 #include "platform/rtmidi/RtMidiBackends.h"
 #include "sim/VirtualMidiService.h"
 
@@ -13,10 +10,6 @@ std::unique_ptr<MidiService> makeProgramMidiService(bool pace,
                                                     const RtMidiServiceOptions& options) {
     return std::make_unique<ChainedMidiService>(makeRtMidiService(options),
                                                 std::make_unique<VirtualMidiService>(pace));
-}
-
-std::string programMidiApiProblem() {
-    return midiApiSettingProblem(std::getenv(kMidiApiVariable), compiledMidiApis());
 }
 
 }  // namespace tessaline

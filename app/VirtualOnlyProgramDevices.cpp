@@ -1,9 +1,10 @@
-#include "platform/rtmidi/ProgramMidiService.h"
+// The program's devices in a build without RtMidi, which has no platform/rtmidi library.
+#include "app/ProgramDevices.h"
 #include "sim/VirtualMidiService.h"
 
 namespace tessaline {
 
-// A build without RtMidi offers the virtual instruments only.
+// The virtual instruments only.
 std::unique_ptr<MidiService> makeProgramMidiService(bool pace, const RtMidiServiceOptions&) {
     return std::make_unique<VirtualMidiService>(pace);
 }

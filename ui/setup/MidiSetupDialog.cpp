@@ -1,4 +1,4 @@
-#include "midi/MidiSetupDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
