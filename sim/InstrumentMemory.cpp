@@ -15,7 +15,7 @@ constexpr unsigned kVoiceCommon = 0x407000;
 
 // Fills the blocks of one area with 7-bit bytes; the common block (if `named`) gets a name in
 // bytes 0-9 and a category in byte 12.
-BlockMap makeArea(ModelFamily family, DumpArea area, unsigned namedBlock, SimRandom& random,
+BlockMap makeArea(InstrumentFamily family, DumpArea area, unsigned namedBlock, SimRandom& random,
                   NameMaker& names) {
     BlockMap blocks;
     for (const BlockSpec& layoutBlock : areaBlocks(family, area)) {
@@ -45,7 +45,7 @@ void copyInto(BlockMap& target, const BlockMap& source) {
 
 }  // namespace
 
-InstrumentMemory::InstrumentMemory(ModelFamily family, std::uint64_t seed) : family_(family) {
+InstrumentMemory::InstrumentMemory(InstrumentFamily family, std::uint64_t seed) : family_(family) {
     SimRandom random(seed);
     NameMaker names(random);
     const std::size_t bankCount = voiceBanks(family).size();

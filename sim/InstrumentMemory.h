@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "sim/InstrumentModels.h"
 #include "sim/MemoryLayout.h"
-#include "synth/ModelFamily.h"
 
 namespace tessaline {
 
@@ -15,9 +15,9 @@ namespace tessaline {
 // Not thread-safe; the instrument guards it.
 class InstrumentMemory {
   public:
-    InstrumentMemory(ModelFamily family, std::uint64_t seed);
+    InstrumentMemory(InstrumentFamily family, std::uint64_t seed);
 
-    ModelFamily family() const { return family_; }
+    InstrumentFamily family() const { return family_; }
 
     // The addressable block with this base address, or null.
     const std::vector<unsigned char>* block(unsigned base) const;
@@ -41,7 +41,7 @@ class InstrumentMemory {
     int mode() const;
 
   private:
-    ModelFamily family_;
+    InstrumentFamily family_;
     BlockMap edit_;
     std::vector<std::vector<BlockMap>> banks_;  // [bank][program]
     std::vector<BlockMap> performances_;        // [program]

@@ -190,7 +190,7 @@ TEST(VirtualInstrumentContent, BanksFollowTheFamily) {
         std::vector<std::string> list;
         for (const VoiceBank& bank : VirtualInstrument(tessaline::test::model(model)).banks()) {
             char text[32];
-            std::snprintf(text, sizeof text, "%s %02X/%02X", bank.name.c_str(), bank.msb, bank.lsb);
+            std::snprintf(text, sizeof text, "%s %02X/%02X", bank.name, bank.msb, bank.lsb);
             list.push_back(text);
         }
         return list;

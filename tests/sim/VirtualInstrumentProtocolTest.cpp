@@ -9,14 +9,14 @@ namespace tessaline::test {
 namespace {
 
 TEST(VirtualInstrumentIdentity, EveryModelAnswersWithItsTableBytes) {
-    for (const ModelInfo& info : modelTable()) {
+    for (const InstrumentModel& info : instrumentModels()) {
         SCOPED_TRACE(info.displayName);
         VirtualInstrument instrument(info, 3);
         ReplyLog log(instrument);
         instrument.receive(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7});
         instrument.receive(Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
         const Bytes expected{
-            0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, info.replyByte8, info.replyByte9,
+            0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, info.memberCodeLow, info.memberCodeHigh,
             0x00, 0x00, 0x00, 0x01, 0xF7};
         EXPECT_EQ(log.take(), (std::vector<Bytes>{expected, expected}));
         EXPECT_EQ(instrument.ignored().total(), 0);
@@ -26,7 +26,7 @@ TEST(VirtualInstrumentIdentity, EveryModelAnswersWithItsTableBytes) {
 TEST(VirtualInstrumentIdentity, ConcreteReplyAndFactoryByName) {
     auto instrument = VirtualInstrument::create("Motif ES7");
     ASSERT_NE(instrument, nullptr);
-    EXPECT_EQ(instrument->family(), FamilyMotifES);
+    EXPECT_EQ(instrument->family(), InstrumentFamily::MotifES);
     EXPECT_EQ(instrument->modelId(), (Bytes{0x7F, 0x00}));
     EXPECT_EQ(instrument->identityReply(), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41,
                                                   0x6A, 0x05, 0x00, 0x00, 0x00, 0x01, 0xF7}));

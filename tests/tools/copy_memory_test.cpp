@@ -67,7 +67,7 @@ TEST_P(CopyIntoInstrument, MemoryHoldsTheVoiceAndNothingElseChanged) {
     const Case c = GetParam();
     CliRig rig;
     VirtualInstrument& instrument = *rig.virtualDevices.instrument(c.device);
-    const bool es = instrument.family() == FamilyMotifES;
+    const bool es = instrument.family() == InstrumentFamily::MotifES;
     rig.stored.writeInt("", "MIDI Device In", c.device);
     rig.stored.writeInt("", "MIDI Device Out", c.device);
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/rtmidi/VirtualPorts.h"
+#include "sim/InstrumentModels.h"
 #include "sim/VirtualInstrument.h"
-#include "synth/ModelFamily.h"
 #include "tools/virtual-instrument/ControlCommand.h"
 #include "tools/virtual-instrument/InstrumentOptions.h"
 
@@ -33,7 +33,7 @@ void printUsage(std::FILE* to) {
                  "usage: tessaline-virtual-instrument --api alsa|jack [--model NAME] [--fast]\n"
                  "                                    [--name CLIENT] [--seed N]\n"
                  "  --model NAME   the instrument (default \"Motif ES7\"), one of:\n");
-    for (const tessaline::ModelInfo& model : tessaline::modelTable()) {
+    for (const tessaline::InstrumentModel& model : tessaline::instrumentModels()) {
         std::fprintf(to, "                   %s\n", model.displayName);
     }
     std::fprintf(
