@@ -55,9 +55,11 @@ InstrumentMemory::InstrumentMemory(InstrumentFamily family, std::uint64_t seed) 
             bank.push_back(makeArea(family, DumpArea::Voice, kVoiceCommon, random, names));
         }
     }
-    for (int program = 0; program < kProgramsPerBank; ++program) {
-        performances_.push_back(
-            makeArea(family, DumpArea::Performance, kPerformanceCommon, random, names));
+    if (familyMemory(family).hasPerformances) {
+        for (int program = 0; program < kProgramsPerBank; ++program) {
+            performances_.push_back(
+                makeArea(family, DumpArea::Performance, kPerformanceCommon, random, names));
+        }
     }
     // Edit buffers start out holding PRE1:A01, USER:A01 and a song mix of their own.
     for (const BlockSpec& layoutBlock : addressableBlocks(family)) {
@@ -119,7 +121,7 @@ BlockMap InstrumentMemory::storedVoice(int bankIndex, int program) const {
 }
 
 BlockMap InstrumentMemory::userPerformance(int program) const {
-    if (program < 0 || program >= kProgramsPerBank) {
+    if (program < 0 || program >= static_cast<int>(performances_.size())) {
         return {};
     }
     return performances_[static_cast<std::size_t>(program)];

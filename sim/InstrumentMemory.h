@@ -11,7 +11,8 @@ namespace tessaline {
 
 // Everything the virtual instrument remembers: its voice banks and USER performances (reached
 // only through program changes) and the addressable memory (the voice, performance and song
-// mix edit buffers and the mode parameter), all filled from a seed at construction.
+// mix edit buffers and the mode parameter), all filled from a seed at construction. A family
+// without performances or song mix has neither their edit buffers nor stored performances.
 // Not thread-safe; the instrument guards it.
 class InstrumentMemory {
   public:
@@ -44,7 +45,7 @@ class InstrumentMemory {
     InstrumentFamily family_;
     BlockMap edit_;
     std::vector<std::vector<BlockMap>> banks_;  // [bank][program]
-    std::vector<BlockMap> performances_;        // [program]
+    std::vector<BlockMap> performances_;        // [program], none without performances
 };
 
 }  // namespace tessaline

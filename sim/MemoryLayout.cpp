@@ -31,11 +31,26 @@ const AreaInfo& infoOf(DumpArea area) {
 // Voice blocks in dump order; their sizes come from the family's memory in the same order.
 constexpr unsigned kVoiceBlockAddresses[] = {0x407000, 0x400000, 0x400100, 0x400200};
 
+bool familyHas(const FamilyMemory& memory, DumpArea area) {
+    switch (area) {
+        case DumpArea::Voice:
+            return true;
+        case DumpArea::Performance:
+            return memory.hasPerformances;
+        case DumpArea::SongMix:
+            return memory.hasSongMix;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<BlockSpec> areaBlocks(InstrumentFamily family, DumpArea area) {
     const FamilyMemory& memory = familyMemory(family);
     std::vector<BlockSpec> blocks;
+    if (!familyHas(memory, area)) {
+        return blocks;
+    }
     if (area == DumpArea::Voice) {
         for (std::size_t i = 0; i < memory.voiceBlockSizes.size(); ++i) {
             blocks.push_back({kVoiceBlockAddresses[i], memory.voiceBlockSizes[i]});
@@ -65,9 +80,9 @@ std::vector<BlockSpec> addressableBlocks(InstrumentFamily family) {
     return blocks;
 }
 
-std::optional<DumpArea> areaForDumpRequest(unsigned address) {
+std::optional<DumpArea> areaForDumpRequest(InstrumentFamily family, unsigned address) {
     for (const AreaInfo& info : kAreas) {
-        if (address == dumpHeaderAddress(info.area)) {
+        if (address == dumpHeaderAddress(info.area) && familyHas(familyMemory(family), info.area)) {
             return info.area;
         }
     }

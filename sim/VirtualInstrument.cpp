@@ -110,7 +110,7 @@ std::vector<OutgoingMessage> VirtualInstrument::handle(std::span<const unsigned 
 }
 
 std::vector<OutgoingMessage> VirtualInstrument::dumpReplies(unsigned requestAddress) {
-    const std::optional<DumpArea> area = areaForDumpRequest(requestAddress);
+    const std::optional<DumpArea> area = areaForDumpRequest(model_.family, requestAddress);
     if (!area) {
         ++ignored_.unsupported;
         return {};

@@ -39,8 +39,10 @@ using ReplySink = std::function<void(const std::vector<unsigned char>&)>;
 // A model of one instrument of the family, written from what the program sends and accepts:
 // it answers the Identity Request, takes parameter changes into its edit buffers, selects
 // voices and performances by bank select and program change, and answers bulk dump requests
-// with checksummed blocks. Replies go to the reply sink, on the thread that called receive,
-// after any delay and wire time (through the clock, outside the instrument's lock).
+// with checksummed blocks. Like the instrument, it has only its family's memories: requests for
+// the others go unanswered and writes to them are ignored, both counted. Replies go to the reply
+// sink, on the thread that called receive, after any delay and wire time (through the clock,
+// outside the instrument's lock).
 //
 // Every member is safe to call from any thread; receive handles one message at a time.
 class VirtualInstrument {

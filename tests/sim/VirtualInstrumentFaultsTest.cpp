@@ -143,7 +143,7 @@ TEST(VirtualInstrumentTiming, DelayWaitsOnceBeforeEachBatchOfReplies) {
     ReplyLog log(instrument);
     instrument.setReplyDelayMs(250);
     instrument.receive(kIdentityRequest);
-    instrument.receive(parameterChange(instrument, 0x300000, {0x41}));
+    instrument.receive(parameterChange(instrument, 0x360000, {0x41}));
     instrument.receive(dumpRequest(instrument, 0x0E0F00));
     EXPECT_EQ(clock.waits(), (std::vector<int>{250, 250}));
     EXPECT_EQ(log.take().size(), 7u);

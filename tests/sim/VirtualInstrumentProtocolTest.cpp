@@ -166,6 +166,49 @@ TEST(VirtualInstrumentDumps, TriplesAnswerWithHeaderBlocksAndFooterInOrder) {
     }
 }
 
+// The S90 has no song mix and the Motif Rack no performances: asked for one, the instrument
+// stays silent; written to, it keeps nothing. Both count as ignored.
+TEST(VirtualInstrumentDumps, AnAreaTheFamilyLacksIsNeitherSentNorWritten) {
+    struct Lack {
+        const char* model;
+        unsigned request;
+        std::vector<unsigned> writes;
+    };
+    const Lack lacks[] = {
+        {"S90", 0x0E5F00, {0x360000, 0x360100, 0x361000, 0x370000, 0x370F3F}},
+        {"Motif Rack", 0x0E4F00, {0x300000, 0x300200, 0x301000, 0x310000, 0x31033F}},
+    };
+    for (const Lack& lack : lacks) {
+        SCOPED_TRACE(lack.model);
+        VirtualInstrument instrument(model(lack.model), 5);
+        ReplyLog log(instrument);
+        const BlockMap before = instrument.snapshot();
+        instrument.receive(dumpRequest(instrument, lack.request));
+        instrument.receive(dumpRequest(instrument, 0x360000));
+        instrument.receive(dumpRequest(instrument, lack.request + 0x010000));
+        for (unsigned address : lack.writes) {
+            instrument.receive(parameterChange(instrument, address, {0x01}));
+            EXPECT_FALSE(instrument.block(address & 0xFFFF00).has_value()) << std::hex << address;
+        }
+        EXPECT_TRUE(log.take().empty());
+        EXPECT_EQ(instrument.snapshot(), before);
+        EXPECT_EQ(instrument.ignored().unsupported, 3);
+        EXPECT_EQ(instrument.ignored().outOfRange, static_cast<int>(lack.writes.size()));
+    }
+    // Nor does the Motif Rack select a USER performance.
+    VirtualInstrument rack(model("Motif Rack"), 5);
+    const BlockMap before = rack.snapshot();
+    rack.receive(parameterChange(rack, 0x0A0001, {0x01}));
+    rack.receive(Bytes{0xB0, 0x00, 0x3F});
+    rack.receive(Bytes{0xB0, 0x20, 0x40});
+    rack.receive(Bytes{0xC0, 0x07});
+    EXPECT_TRUE(rack.userPerformance(7).empty());
+    BlockMap now = rack.snapshot();
+    now.at(0x0A0001) = before.at(0x0A0001);
+    EXPECT_EQ(now, before);
+    EXPECT_EQ(rack.ignored().unsupported, 1);
+}
+
 TEST(VirtualInstrumentWrites, LandByteByByteAtConsecutiveAddresses) {
     VirtualInstrument instrument(model("Motif ES7"), 9);
     const BlockMap before = instrument.snapshot();
