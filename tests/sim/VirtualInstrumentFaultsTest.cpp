@@ -185,25 +185,6 @@ TEST(VirtualInstrumentContent, SameSeedSameMemoryOtherSeedOtherMemory) {
     }
 }
 
-TEST(VirtualInstrumentContent, BanksFollowTheFamily) {
-    auto names = [](const char* model) {
-        std::vector<std::string> list;
-        for (const VoiceBank& bank : VirtualInstrument(tessaline::test::model(model)).banks()) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%s %02X/%02X", bank.name, bank.msb, bank.lsb);
-            list.push_back(text);
-        }
-        return list;
-    };
-    EXPECT_EQ(names("S90"), (std::vector<std::string>{"PRE1 3F/00", "PRE2 3F/01", "PRE3 3F/02",
-                                                      "USER1 3F/08", "GM 00/00"}));
-    EXPECT_EQ(names("Motif Rack"),
-              (std::vector<std::string>{"PRE1 3F/00", "PRE2 3F/01", "PRE3 3F/02", "PRE4 3F/03",
-                                        "PRE5 3F/04", "USER1 3F/08", "USER2 3F/09", "GM 00/00"}));
-    EXPECT_EQ(names("Motif ES6").size(), 9u);
-    EXPECT_EQ(names("Motif ES6")[6], "USER1 3F/08");
-}
-
 bool plausibleName(const Bytes& common) {
     bool letter = false;
     for (std::size_t i = 0; i < 10; ++i) {
