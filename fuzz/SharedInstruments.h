@@ -58,7 +58,8 @@ class SharedInstruments {
         index %= entries_.size();
         Entry& entry = entries_[index];
         if (!entry.instrument) {
-            entry.instrument = std::make_unique<VirtualInstrument>(modelTable()[index]);
+            // By name: the instrument keeps its own table, in whatever order.
+            entry.instrument = VirtualInstrument::create(modelTable()[index].displayName);
             entry.instrument->setClock(&clock_);
             entry.built = entry.instrument->snapshot();
         }

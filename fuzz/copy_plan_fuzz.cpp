@@ -143,7 +143,10 @@ void runCopy(FuzzedDataProvider& in) {
     }
 
     Destination to;
-    to.mode = in.ConsumeBool() ? kModePerformance : kModeSongMix;
+    // Only a destination the model offers: the instrument has no other to read back from.
+    const bool performance = layout.offersSongMix ? layout.offersPerformance && in.ConsumeBool()
+                                                  : layout.offersPerformance;
+    to.mode = performance ? kModePerformance : kModeSongMix;
     const int parts = to.mode == kModePerformance ? copyscript::kPerformanceParts : 16;
     to.part = static_cast<unsigned char>(in.ConsumeIntegralInRange(0, parts - 1));
     to.withSysFx = in.ConsumeBool();

@@ -52,7 +52,8 @@ std::string fileName(const ModelInfo& model) {
 class Exchange {
   public:
     explicit Exchange(const ModelInfo& model)
-        : instrument_(model), device_(PortServices{midi_, profile_, boxes_, poster_, clock_}) {
+        : instrument_(*findInstrumentModel(model.displayName)),
+          device_(PortServices{midi_, profile_, boxes_, poster_, clock_}) {
         instrument_.setClock(&clock_);
         instrument_.setReplySink([this](const Bytes& reply) { answers_.push_back(reply); });
         device_.open(0);

@@ -1,8 +1,5 @@
 #include "sim/BulkBlock.h"
 
-#include <cstdlib>
-#include <string>
-
 namespace tessaline {
 
 namespace {
@@ -22,24 +19,6 @@ unsigned char checksumFor(const std::vector<unsigned char>& block) {
 }
 
 }  // namespace
-
-std::vector<unsigned char> modelIdBytes(const ModelInfo& model) {
-    std::vector<unsigned char> bytes;
-    const std::string text = model.modelIdText;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find(' ', pos);
-        const std::string token = text.substr(pos, end == std::string::npos ? end : end - pos);
-        if (!token.empty()) {
-            bytes.push_back(static_cast<unsigned char>(std::strtoul(token.c_str(), nullptr, 16)));
-        }
-        if (end == std::string::npos) {
-            break;
-        }
-        pos = end + 1;
-    }
-    return bytes;
-}
 
 unsigned char bulkChecksum(std::span<const unsigned char> summed) {
     unsigned sum = 0;

@@ -4,12 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "synth/ModelFamily.h"
-
 namespace tessaline {
-
-// The model ID bytes of a model: one byte (6B, 6F) or two (7F 00).
-std::vector<unsigned char> modelIdBytes(const ModelInfo& model);
 
 // Offset of the first data byte of a bulk block: F0 43 00, the model ID, the byte count (2)
 // and the address (3).

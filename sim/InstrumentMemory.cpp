@@ -15,7 +15,7 @@ constexpr unsigned kVoiceCommon = 0x407000;
 
 // Fills the blocks of one area with 7-bit bytes; the common block (if `named`) gets a name in
 // bytes 0-9 and a category in byte 12.
-BlockMap makeArea(ModelFamily family, DumpArea area, unsigned namedBlock, SimRandom& random,
+BlockMap makeArea(InstrumentFamily family, DumpArea area, unsigned namedBlock, SimRandom& random,
                   NameMaker& names) {
     BlockMap blocks;
     for (const BlockSpec& layoutBlock : areaBlocks(family, area)) {
@@ -45,7 +45,7 @@ void copyInto(BlockMap& target, const BlockMap& source) {
 
 }  // namespace
 
-InstrumentMemory::InstrumentMemory(ModelFamily family, std::uint64_t seed) : family_(family) {
+InstrumentMemory::InstrumentMemory(InstrumentFamily family, std::uint64_t seed) : family_(family) {
     SimRandom random(seed);
     NameMaker names(random);
     const std::size_t bankCount = voiceBanks(family).size();
@@ -55,9 +55,11 @@ InstrumentMemory::InstrumentMemory(ModelFamily family, std::uint64_t seed) : fam
             bank.push_back(makeArea(family, DumpArea::Voice, kVoiceCommon, random, names));
         }
     }
-    for (int program = 0; program < kProgramsPerBank; ++program) {
-        performances_.push_back(
-            makeArea(family, DumpArea::Performance, kPerformanceCommon, random, names));
+    if (familyMemory(family).hasPerformances) {
+        for (int program = 0; program < kProgramsPerBank; ++program) {
+            performances_.push_back(
+                makeArea(family, DumpArea::Performance, kPerformanceCommon, random, names));
+        }
     }
     // Edit buffers start out holding PRE1:A01, USER:A01 and a song mix of their own.
     for (const BlockSpec& layoutBlock : addressableBlocks(family)) {
@@ -119,7 +121,7 @@ BlockMap InstrumentMemory::storedVoice(int bankIndex, int program) const {
 }
 
 BlockMap InstrumentMemory::userPerformance(int program) const {
-    if (program < 0 || program >= kProgramsPerBank) {
+    if (program < 0 || program >= static_cast<int>(performances_.size())) {
         return {};
     }
     return performances_[static_cast<std::size_t>(program)];

@@ -4,20 +4,21 @@
 #include <optional>
 #include <vector>
 
+#include "sim/InstrumentModels.h"
 #include "sim/MemoryLayout.h"
-#include "synth/ModelFamily.h"
 
 namespace tessaline {
 
 // Everything the virtual instrument remembers: its voice banks and USER performances (reached
 // only through program changes) and the addressable memory (the voice, performance and song
-// mix edit buffers and the mode parameter), all filled from a seed at construction.
+// mix edit buffers and the mode parameter), all filled from a seed at construction. A family
+// without performances or song mix has neither their edit buffers nor stored performances.
 // Not thread-safe; the instrument guards it.
 class InstrumentMemory {
   public:
-    InstrumentMemory(ModelFamily family, std::uint64_t seed);
+    InstrumentMemory(InstrumentFamily family, std::uint64_t seed);
 
-    ModelFamily family() const { return family_; }
+    InstrumentFamily family() const { return family_; }
 
     // The addressable block with this base address, or null.
     const std::vector<unsigned char>* block(unsigned base) const;
@@ -41,10 +42,10 @@ class InstrumentMemory {
     int mode() const;
 
   private:
-    ModelFamily family_;
+    InstrumentFamily family_;
     BlockMap edit_;
     std::vector<std::vector<BlockMap>> banks_;  // [bank][program]
-    std::vector<BlockMap> performances_;        // [program]
+    std::vector<BlockMap> performances_;        // [program], none without performances
 };
 
 }  // namespace tessaline

@@ -4,9 +4,6 @@ namespace tessaline {
 
 namespace {
 
-constexpr int kPartSize = 64;
-constexpr int kFixedBlockSize = 20;
-
 // What tells the areas apart: the mid byte of their dump request, and for the two multi-part
 // areas the common base and the number of parts.
 struct AreaInfo {
@@ -31,34 +28,49 @@ const AreaInfo& infoOf(DumpArea area) {
     return kAreas[0];
 }
 
-// Voice blocks in dump order; their sizes come from the family layout in the same order.
+// Voice blocks in dump order; their sizes come from the family's memory in the same order.
 constexpr unsigned kVoiceBlockAddresses[] = {0x407000, 0x400000, 0x400100, 0x400200};
+
+bool familyHas(const FamilyMemory& memory, DumpArea area) {
+    switch (area) {
+        case DumpArea::Voice:
+            return true;
+        case DumpArea::Performance:
+            return memory.hasPerformances;
+        case DumpArea::SongMix:
+            return memory.hasSongMix;
+    }
+    return false;
+}
 
 }  // namespace
 
-std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area) {
-    const FamilyLayout& layout = familyLayout(family);
+std::vector<BlockSpec> areaBlocks(InstrumentFamily family, DumpArea area) {
+    const FamilyMemory& memory = familyMemory(family);
     std::vector<BlockSpec> blocks;
+    if (!familyHas(memory, area)) {
+        return blocks;
+    }
     if (area == DumpArea::Voice) {
-        for (std::size_t i = 0; i < layout.voiceBlockSizes.size(); ++i) {
-            blocks.push_back({kVoiceBlockAddresses[i], layout.voiceBlockSizes[i]});
+        for (std::size_t i = 0; i < memory.voiceBlockSizes.size(); ++i) {
+            blocks.push_back({kVoiceBlockAddresses[i], memory.voiceBlockSizes[i]});
         }
         return blocks;
     }
-    // Common, the two system-effect blocks (the size of the voice's), the fixed block, parts.
+    // Common, the two system-effect blocks, the fixed block, parts.
     const AreaInfo& info = infoOf(area);
-    blocks.push_back({info.commonBase, layout.performanceCommonSize});
-    blocks.push_back({info.commonBase + 0x100, layout.voiceBlockSizes[2]});
-    blocks.push_back({info.commonBase + 0x200, layout.voiceBlockSizes[3]});
+    blocks.push_back({info.commonBase, memory.commonSize});
+    blocks.push_back({info.commonBase + 0x100, memory.effectBlockSizes[0]});
+    blocks.push_back({info.commonBase + 0x200, memory.effectBlockSizes[1]});
     blocks.push_back({info.commonBase + 0x1000, kFixedBlockSize});
     for (int part = 0; part < info.parts; ++part) {
         blocks.push_back(
-            {info.commonBase + 0x10000 + static_cast<unsigned>(part) * 0x100, kPartSize});
+            {info.commonBase + 0x10000 + static_cast<unsigned>(part) * 0x100, kPartBlockSize});
     }
     return blocks;
 }
 
-std::vector<BlockSpec> addressableBlocks(ModelFamily family) {
+std::vector<BlockSpec> addressableBlocks(InstrumentFamily family) {
     std::vector<BlockSpec> blocks{{kModeParameterAddress, 1}};
     for (const AreaInfo& info : kAreas) {
         for (const BlockSpec& layoutBlock : areaBlocks(family, info.area)) {
@@ -68,9 +80,9 @@ std::vector<BlockSpec> addressableBlocks(ModelFamily family) {
     return blocks;
 }
 
-std::optional<DumpArea> areaForDumpRequest(unsigned address) {
+std::optional<DumpArea> areaForDumpRequest(InstrumentFamily family, unsigned address) {
     for (const AreaInfo& info : kAreas) {
-        if (address == dumpHeaderAddress(info.area)) {
+        if (address == dumpHeaderAddress(info.area) && familyHas(familyMemory(family), info.area)) {
             return info.area;
         }
     }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "synth/ModelFamily.h"
+#include "sim/InstrumentModels.h"
 
 namespace tessaline {
 
@@ -22,14 +22,14 @@ enum class DumpArea { Voice, Performance, SongMix };
 
 inline constexpr unsigned kModeParameterAddress = 0x0A0001;
 
-// Blocks of one area for a family, in dump order.
-std::vector<BlockSpec> areaBlocks(ModelFamily family, DumpArea area);
+// Blocks of one area for a family, in dump order; none for an area the family lacks.
+std::vector<BlockSpec> areaBlocks(InstrumentFamily family, DumpArea area);
 
-// Every addressable block: the three edit buffers and the mode parameter.
-std::vector<BlockSpec> addressableBlocks(ModelFamily family);
+// Every addressable block: the family's edit buffers and the mode parameter.
+std::vector<BlockSpec> addressableBlocks(InstrumentFamily family);
 
-// The dump request address that names an area (0E 0F 00, 0E 4F 00, 0E 5F 00).
-std::optional<DumpArea> areaForDumpRequest(unsigned address);
+// The area a dump request address names (0E 0F 00, 0E 4F 00, 0E 5F 00), if the family has it.
+std::optional<DumpArea> areaForDumpRequest(InstrumentFamily family, unsigned address);
 
 // Header and footer block addresses of an area's dump (0E xx 00 and 0F xx 00).
 unsigned dumpHeaderAddress(DumpArea area);

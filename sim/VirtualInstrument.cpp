@@ -5,18 +5,22 @@
 
 namespace tessaline {
 
-VirtualInstrument::VirtualInstrument(const ModelInfo& model, std::uint64_t seed)
-    : model_(model), modelId_(modelIdBytes(model)), seed_(seed), memory_(model.family, seed) {}
+VirtualInstrument::VirtualInstrument(const InstrumentModel& model, std::uint64_t seed)
+    : model_(model),
+      modelId_(model.modelId().begin(), model.modelId().end()),
+      seed_(seed),
+      memory_(model.family, seed) {}
 
 std::unique_ptr<VirtualInstrument> VirtualInstrument::create(const std::string& displayName,
                                                              std::uint64_t seed) {
-    const ModelInfo* model = findModelByName(displayName.c_str());
+    const InstrumentModel* model = findInstrumentModel(displayName);
     return model == nullptr ? nullptr : std::make_unique<VirtualInstrument>(*model, seed);
 }
 
 std::vector<unsigned char> VirtualInstrument::identityReply() const {
-    return {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, model_.replyByte8, model_.replyByte9,
-            0x00, 0x00, 0x00, 0x01, 0xF7};
+    return {
+        0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, model_.memberCodeLow, model_.memberCodeHigh,
+        0x00, 0x00, 0x00, 0x01, 0xF7};
 }
 
 void VirtualInstrument::setReplySink(ReplySink sink) {
@@ -106,7 +110,7 @@ std::vector<OutgoingMessage> VirtualInstrument::handle(std::span<const unsigned 
 }
 
 std::vector<OutgoingMessage> VirtualInstrument::dumpReplies(unsigned requestAddress) {
-    const std::optional<DumpArea> area = areaForDumpRequest(requestAddress);
+    const std::optional<DumpArea> area = areaForDumpRequest(model_.family, requestAddress);
     if (!area) {
         ++ignored_.unsupported;
         return {};

@@ -13,10 +13,10 @@
 #include "platform/Clock.h"
 #include "sim/IncomingFaults.h"
 #include "sim/InstrumentMemory.h"
+#include "sim/InstrumentModels.h"
 #include "sim/ReplyFaults.h"
 #include "sim/VoiceBanks.h"
 #include "sim/WirePacer.h"
-#include "synth/ModelFamily.h"
 
 namespace tessaline {
 
@@ -39,13 +39,16 @@ using ReplySink = std::function<void(const std::vector<unsigned char>&)>;
 // A model of one instrument of the family, written from what the program sends and accepts:
 // it answers the Identity Request, takes parameter changes into its edit buffers, selects
 // voices and performances by bank select and program change, and answers bulk dump requests
-// with checksummed blocks. Replies go to the reply sink, on the thread that called receive,
-// after any delay and wire time (through the clock, outside the instrument's lock).
+// with checksummed blocks. Like the instrument, it has only its family's memories: requests for
+// the others go unanswered and writes to them are ignored, both counted. Replies go to the reply
+// sink, on the thread that called receive, after any delay and wire time (through the clock,
+// outside the instrument's lock).
 //
 // Every member is safe to call from any thread; receive handles one message at a time.
 class VirtualInstrument {
   public:
-    explicit VirtualInstrument(const ModelInfo& model, std::uint64_t seed = 1);
+    // The model is a row of the instrument table, which outlives every instrument.
+    explicit VirtualInstrument(const InstrumentModel& model, std::uint64_t seed = 1);
     // Null when no model has this display name.
     static std::unique_ptr<VirtualInstrument> create(const std::string& displayName,
                                                      std::uint64_t seed = 1);
@@ -53,8 +56,8 @@ class VirtualInstrument {
     VirtualInstrument& operator=(const VirtualInstrument&) = delete;
     ~VirtualInstrument() = default;
 
-    const ModelInfo& model() const { return model_; }
-    ModelFamily family() const { return model_.family; }
+    const InstrumentModel& model() const { return model_; }
+    InstrumentFamily family() const { return model_.family; }
     const std::vector<unsigned char>& modelId() const { return modelId_; }
     std::uint64_t seed() const { return seed_; }
     std::vector<unsigned char> identityReply() const;
@@ -88,7 +91,7 @@ class VirtualInstrument {
     BlockMap snapshot() const;
     BlockMap storedVoice(int bankIndex, int program) const;
     BlockMap userPerformance(int program) const;
-    std::vector<VoiceBank> banks() const { return voiceBanks(model_.family); }
+    std::span<const VoiceBank> banks() const { return voiceBanks(model_.family); }
     int mode() const;
     IgnoredCounts ignored() const;
     int receivedCount() const;
@@ -104,7 +107,7 @@ class VirtualInstrument {
     void writeParameter(unsigned address, const std::vector<unsigned char>& data);
     void selectProgram(unsigned char program);
 
-    const ModelInfo model_;
+    const InstrumentModel& model_;
     const std::vector<unsigned char> modelId_;
     const std::uint64_t seed_;
 

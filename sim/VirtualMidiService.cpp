@@ -37,7 +37,7 @@ VirtualMidiService::VirtualMidiService(bool wirePacing, std::uint64_t seed, Cloc
     : pacing_(wirePacing), clock_(clock != nullptr ? clock : &ownClock_) {
     for (int k = 0; k < kDeviceCount; ++k) {
         auto& instrument = instruments_[static_cast<std::size_t>(k)];
-        instrument = std::make_unique<VirtualInstrument>(*findModelByName(kDeviceModels[k]), seed);
+        instrument = VirtualInstrument::create(kDeviceModels[k], seed);
         instrument->setClock(clock_);
         instrument->setWirePacing(wirePacing);
         instrument->setReplySink(

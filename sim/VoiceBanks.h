@@ -1,26 +1,17 @@
 #pragma once
 
 #include <optional>
-#include <string>
-#include <vector>
+#include <span>
 
-#include "synth/ModelFamily.h"
+#include "sim/InstrumentModels.h"
 
 namespace tessaline {
 
-// A voice bank of the instrument as bank select addresses it.
-struct VoiceBank {
-    std::string name;  // PRE1.., USER1.., GM
-    unsigned char msb;
-    unsigned char lsb;
-};
-
-// The instrument's own view of its banks; kept apart from the program's bank list so that the
-// virtual instrument checks the program rather than repeating it.
-std::vector<VoiceBank> voiceBanks(ModelFamily family);
+// The voice banks of a family, in bank order.
+std::span<const VoiceBank> voiceBanks(InstrumentFamily family);
 
 // Index of the voice bank that a bank select pair names, if any.
-std::optional<int> voiceBankIndex(ModelFamily family, unsigned char msb, unsigned char lsb);
+std::optional<int> voiceBankIndex(InstrumentFamily family, unsigned char msb, unsigned char lsb);
 
 // Bank select of the USER performances.
 inline constexpr unsigned char kPerformanceBankMsb = 0x3F;

@@ -3,8 +3,8 @@
 #include <mutex>
 #include <vector>
 
+#include "sim/InstrumentModels.h"
 #include "sim/VirtualInstrument.h"
-#include "synth/ModelFamily.h"
 
 namespace tessaline::test {
 
@@ -31,8 +31,8 @@ class ReplyLog {
     std::vector<Bytes> replies_;
 };
 
-inline const ModelInfo& model(const char* name) {
-    return *findModelByName(name);
+inline const InstrumentModel& model(const char* name) {
+    return *findInstrumentModel(name);
 }
 
 // A message in our own format for `instrument`: F0 43 <command> <model ID> <rest> F7.

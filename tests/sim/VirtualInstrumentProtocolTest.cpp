@@ -9,14 +9,14 @@ namespace tessaline::test {
 namespace {
 
 TEST(VirtualInstrumentIdentity, EveryModelAnswersWithItsTableBytes) {
-    for (const ModelInfo& info : modelTable()) {
+    for (const InstrumentModel& info : instrumentModels()) {
         SCOPED_TRACE(info.displayName);
         VirtualInstrument instrument(info, 3);
         ReplyLog log(instrument);
         instrument.receive(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x01, 0xF7});
         instrument.receive(Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
         const Bytes expected{
-            0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, info.replyByte8, info.replyByte9,
+            0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41, info.memberCodeLow, info.memberCodeHigh,
             0x00, 0x00, 0x00, 0x01, 0xF7};
         EXPECT_EQ(log.take(), (std::vector<Bytes>{expected, expected}));
         EXPECT_EQ(instrument.ignored().total(), 0);
@@ -26,7 +26,7 @@ TEST(VirtualInstrumentIdentity, EveryModelAnswersWithItsTableBytes) {
 TEST(VirtualInstrumentIdentity, ConcreteReplyAndFactoryByName) {
     auto instrument = VirtualInstrument::create("Motif ES7");
     ASSERT_NE(instrument, nullptr);
-    EXPECT_EQ(instrument->family(), FamilyMotifES);
+    EXPECT_EQ(instrument->family(), InstrumentFamily::MotifES);
     EXPECT_EQ(instrument->modelId(), (Bytes{0x7F, 0x00}));
     EXPECT_EQ(instrument->identityReply(), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41,
                                                   0x6A, 0x05, 0x00, 0x00, 0x00, 0x01, 0xF7}));
@@ -164,6 +164,49 @@ TEST(VirtualInstrumentDumps, TriplesAnswerWithHeaderBlocksAndFooterInOrder) {
         }
         EXPECT_EQ(instrument.ignored().unsupported, 2);
     }
+}
+
+// The S90 has no song mix and the Motif Rack no performances: asked for one, the instrument
+// stays silent; written to, it keeps nothing. Both count as ignored.
+TEST(VirtualInstrumentDumps, AnAreaTheFamilyLacksIsNeitherSentNorWritten) {
+    struct Lack {
+        const char* model;
+        unsigned request;
+        std::vector<unsigned> writes;
+    };
+    const Lack lacks[] = {
+        {"S90", 0x0E5F00, {0x360000, 0x360100, 0x361000, 0x370000, 0x370F3F}},
+        {"Motif Rack", 0x0E4F00, {0x300000, 0x300200, 0x301000, 0x310000, 0x31033F}},
+    };
+    for (const Lack& lack : lacks) {
+        SCOPED_TRACE(lack.model);
+        VirtualInstrument instrument(model(lack.model), 5);
+        ReplyLog log(instrument);
+        const BlockMap before = instrument.snapshot();
+        instrument.receive(dumpRequest(instrument, lack.request));
+        instrument.receive(dumpRequest(instrument, 0x360000));
+        instrument.receive(dumpRequest(instrument, lack.request + 0x010000));
+        for (unsigned address : lack.writes) {
+            instrument.receive(parameterChange(instrument, address, {0x01}));
+            EXPECT_FALSE(instrument.block(address & 0xFFFF00).has_value()) << std::hex << address;
+        }
+        EXPECT_TRUE(log.take().empty());
+        EXPECT_EQ(instrument.snapshot(), before);
+        EXPECT_EQ(instrument.ignored().unsupported, 3);
+        EXPECT_EQ(instrument.ignored().outOfRange, static_cast<int>(lack.writes.size()));
+    }
+    // Nor does the Motif Rack select a USER performance.
+    VirtualInstrument rack(model("Motif Rack"), 5);
+    const BlockMap before = rack.snapshot();
+    rack.receive(parameterChange(rack, 0x0A0001, {0x01}));
+    rack.receive(Bytes{0xB0, 0x00, 0x3F});
+    rack.receive(Bytes{0xB0, 0x20, 0x40});
+    rack.receive(Bytes{0xC0, 0x07});
+    EXPECT_TRUE(rack.userPerformance(7).empty());
+    BlockMap now = rack.snapshot();
+    now.at(0x0A0001) = before.at(0x0A0001);
+    EXPECT_EQ(now, before);
+    EXPECT_EQ(rack.ignored().unsupported, 1);
 }
 
 TEST(VirtualInstrumentWrites, LandByteByByteAtConsecutiveAddresses) {

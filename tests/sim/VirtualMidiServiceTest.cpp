@@ -8,6 +8,7 @@
 #include "midi/MidiPort.h"
 #include "platform/NoticeQueue.h"
 #include "sim/VirtualMidiService.h"
+#include "synth/ModelFamily.h"
 #include "tests/sim/SimTestSupport.h"
 #include "tests/support/Fakes.h"
 

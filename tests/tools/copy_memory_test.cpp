@@ -61,13 +61,17 @@ std::map<unsigned, int> writesInTrace(const std::string& trace, bool twoByteMode
     return writes;
 }
 
+std::vector<unsigned char> bytesOf(const ByteBlock& block) {
+    return {block.data, block.data + block.size};
+}
+
 class CopyIntoInstrument : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CopyIntoInstrument, MemoryHoldsTheVoiceAndNothingElseChanged) {
     const Case c = GetParam();
     CliRig rig;
     VirtualInstrument& instrument = *rig.virtualDevices.instrument(c.device);
-    const bool es = instrument.family() == FamilyMotifES;
+    const bool es = instrument.family() == InstrumentFamily::MotifES;
     rig.stored.writeInt("", "MIDI Device In", c.device);
     rig.stored.writeInt("", "MIDI Device Out", c.device);
 
@@ -93,6 +97,18 @@ TEST_P(CopyIntoInstrument, MemoryHoldsTheVoiceAndNothingElseChanged) {
     ASSERT_TRUE(rig.virtualDevices.waitIdle());
     while (device.voiceBlockCounts()[3] == 0) {
         notices.take(5);
+    }
+    // The device holds what the instrument sent, block for block and size for size: the two
+    // sides keep their block sizes in tables of their own.
+    const VoiceRecord held = device.voiceSnapshot();
+    const Memory source = instrument.storedVoice(bankIndex, program);
+    const unsigned voiceBlocks[] = {0x407000, 0x400000, 0x400100, 0x400200};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(bytesOf(held.blocks[i]), source.at(voiceBlocks[i])) << "voice block " << i;
+    }
+    if (c.performance) {
+        EXPECT_EQ(bytesOf(device.performanceCommonSnapshot()),
+                  instrument.userPerformance(31).at(0x300000));
     }
     const Memory before = instrument.snapshot();
     rig.trace.str("");

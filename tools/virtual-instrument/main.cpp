@@ -16,8 +16,8 @@
 
 #include "platform/rtmidi/VirtualPorts.h"
 #include "res/Version.h"
+#include "sim/InstrumentModels.h"
 #include "sim/VirtualInstrument.h"
-#include "synth/ModelFamily.h"
 #include "tools/virtual-instrument/ControlCommand.h"
 #include "tools/virtual-instrument/InstrumentOptions.h"
 
@@ -35,7 +35,7 @@ void printUsage(std::FILE* to) {
                  "                                    [--name CLIENT] [--seed N]\n"
                  "       tessaline-virtual-instrument --help | --version\n"
                  "  --model NAME   the instrument (default \"Motif ES7\"), one of:\n");
-    for (const tessaline::ModelInfo& model : tessaline::modelTable()) {
+    for (const tessaline::InstrumentModel& model : tessaline::instrumentModels()) {
         std::fprintf(to, "                   %s\n", model.displayName);
     }
     std::fprintf(
