@@ -87,7 +87,7 @@ class RtMidiService final : public MidiService {
 
     RtMidiServiceOptions options_;
     std::vector<std::shared_ptr<MidiBackend>> backends_;
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_;  // for the device lists
     std::vector<Device> inputList_;
     std::vector<Device> outputList_;
     DeliveredInputs<InputPort> inputs_;
