@@ -110,7 +110,7 @@ bool allDataBytes(const ByteBlock& block) {
 }
 
 bool holdsPrefixOf(const ByteBlock& block, const std::vector<unsigned char>& data) {
-    return block.size >= 0 && data.size() >= static_cast<std::size_t>(block.size) &&
+    return data.size() >= static_cast<std::size_t>(block.size()) &&
            std::equal(block.bytes().begin(), block.bytes().end(), data.begin());
 }
 
@@ -253,13 +253,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
             for (std::size_t i = 0; i < 4; ++i) {
                 const ByteBlock& block = after.voice.blocks[i];
                 if (framed.address == kVoiceBlockAddresses[i] &&
-                    framed.data.size() >= static_cast<std::size_t>(block.size)) {
+                    framed.data.size() >= static_cast<std::size_t>(block.size())) {
                     check(after.counts[i] == before.counts[i] + 1);
                     check(holdsPrefixOf(block, framed.data));
                 }
             }
             if (framed.address == kPerformanceCommonAddress &&
-                framed.data.size() >= static_cast<std::size_t>(after.performance.size)) {
+                framed.data.size() >= static_cast<std::size_t>(after.performance.size())) {
                 check(holdsPrefixOf(after.performance, framed.data));
             }
         }
