@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <ctime>
 
-#include "bench/DiscardingMidiService.h"
 #include "midi/Notices.h"
 #include "platform/ForwardingMidiService.h"
 #include "platform/NoticeQueue.h"
@@ -60,7 +59,7 @@ void reportAgainstWire(benchmark::State& state, std::size_t messages, std::size_
 
 // The script's own cost: every message built, framed and handed to a service that drops it.
 void BM_LongestCopyDiscarded(benchmark::State& state) {
-    DiscardingMidiService midi;
+    NullMidiService midi;
     NullProfile profile;
     NullBoxes boxes;
     NullPoster poster;

@@ -2,7 +2,6 @@
 // discards the bytes. Reports messages per second.
 #include <benchmark/benchmark.h>
 
-#include "bench/DiscardingMidiService.h"
 #include "midi/MidiPort.h"
 #include "platform/NoticeQueue.h"
 #include "platform/NullServices.h"
@@ -21,7 +20,7 @@ class BenchPort final : public MidiPort {
 };
 
 void sendEveryTemplate(benchmark::State& state, const char* model) {
-    DiscardingMidiService midi;
+    NullMidiService midi;
     NullProfile profile;
     NullBoxes boxes;
     NullPoster poster;

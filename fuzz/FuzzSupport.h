@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/MidiService.h"
 #include "platform/NullServices.h"
 #include "synth/SynthDevice.h"
 
@@ -50,32 +49,19 @@ inline unsigned char bulkChecksumOf(std::span<const unsigned char> block, std::s
     return static_cast<unsigned char>((0x80 - (sum & 0x7F)) & 0x7F);
 }
 
-// One input and one output that lead nowhere. The harness plays the driver: it fills the queued
-// input buffer and returns it through the port's callback on its own thread, a message longer
-// than the buffer in several buffers, as the delivery thread does. Long messages sent are kept.
-class HarnessMidi final : public MidiService {
+// The null service with the harness as its driver: it fills the queued input buffer and returns
+// it through the port's callback on its own thread, a message longer than the buffer in several
+// buffers, as the delivery thread does. Long messages sent are kept.
+class HarnessMidi final : public NullMidiService {
   public:
-    unsigned inGetNumDevs() override { return 1; }
-    MidiResult inGetDevName(unsigned device, std::string& name) override {
-        name = "Harness In";
-        return device == 0 ? midiresult::Ok : midiresult::BadDeviceId;
-    }
     MidiResult inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
                       std::uintptr_t instance) override {
-        if (device != 0) {
-            return midiresult::BadDeviceId;
+        const MidiResult result = NullMidiService::inOpen(handle, device, callback, instance);
+        if (result == midiresult::Ok) {
+            callback_ = callback;
+            instance_ = instance;
         }
-        callback_ = callback;
-        instance_ = instance;
-        *handle = kIn;
-        return midiresult::Ok;
-    }
-    MidiResult inPrepareHeader(MidiInHandle handle, MidiHeader* header) override {
-        if (handle != kIn || header == nullptr) {
-            return midiresult::InvalidHandle;
-        }
-        header->flags |= MHDR_PREPARED;
-        return midiresult::Ok;
+        return result;
     }
     MidiResult inAddBuffer(MidiInHandle handle, MidiHeader* header) override {
         if (handle != kIn || header == nullptr) {
@@ -102,38 +88,18 @@ class HarnessMidi final : public MidiService {
         queued_ = nullptr;
         return midiresult::Ok;
     }
-    MidiResult inUnprepareHeader(MidiInHandle, MidiHeader* header) override {
-        header->flags &= ~MHDR_PREPARED;
-        return midiresult::Ok;
-    }
     MidiResult inClose(MidiInHandle) override {
         callback_ = nullptr;
         return midiresult::Ok;
     }
 
-    unsigned outGetNumDevs() override { return 1; }
-    MidiResult outGetDevName(unsigned device, std::string& name) override {
-        name = "Harness Out";
-        return device == 0 ? midiresult::Ok : midiresult::BadDeviceId;
-    }
-    MidiResult outOpen(MidiOutHandle* handle, int device) override {
-        if (device != 0) {
-            return midiresult::BadDeviceId;
-        }
-        *handle = kOut;
-        return midiresult::Ok;
-    }
-    MidiResult outShortMsg(MidiOutHandle, std::uint32_t) override { return midiresult::Ok; }
-    MidiResult outPrepareHeader(MidiOutHandle, MidiHeader*) override { return midiresult::Ok; }
     MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override {
-        if (handle != kOut) {
-            return midiresult::InvalidHandle;
+        const MidiResult result = NullMidiService::outLongMsg(handle, header);
+        if (result == midiresult::Ok) {
+            sent_.emplace_back(header->data, header->data + header->bufferLength);
         }
-        sent_.emplace_back(header->data, header->data + header->bufferLength);
-        return midiresult::Ok;
+        return result;
     }
-    MidiResult outUnprepareHeader(MidiOutHandle, MidiHeader*) override { return midiresult::Ok; }
-    MidiResult outClose(MidiOutHandle) override { return midiresult::Ok; }
     // Nothing to pace for: no cable, no clock that moves.
     bool outIsVirtual(unsigned) override { return true; }
 
@@ -160,9 +126,6 @@ class HarnessMidi final : public MidiService {
     void clearSent() { sent_.clear(); }
 
   private:
-    static constexpr MidiInHandle kIn{1};
-    static constexpr MidiOutHandle kOut{1};
-
     MidiInCallback callback_ = nullptr;
     std::uintptr_t instance_ = 0;
     MidiHeader* queued_ = nullptr;

@@ -81,9 +81,9 @@ void runScript(FuzzedDataProvider& in) {
     VoiceRecord voice;
     for (ByteBlock& block : voice.blocks) {
         block.allocate(in.ConsumeIntegralInRange(0, 100));
-        const Bytes bytes = in.ConsumeBytes<unsigned char>(static_cast<std::size_t>(block.size));
+        const Bytes bytes = in.ConsumeBytes<unsigned char>(static_cast<std::size_t>(block.size()));
         for (std::size_t i = 0; i < bytes.size(); ++i) {
-            block.data[i] = withinContract ? bytes[i] & 0x7F : bytes[i];
+            block.data()[i] = withinContract ? bytes[i] & 0x7F : bytes[i];
         }
     }
     copyscript::CopyInputs inputs;

@@ -17,41 +17,6 @@ namespace {
 
 using namespace tessaline;
 
-// A service with no devices: the device is never opened, only handed messages.
-class NoMidi final : public MidiService {
-  public:
-    unsigned inGetNumDevs() override { return 0; }
-    MidiResult inGetDevName(unsigned, std::string&) override { return midiresult::BadDeviceId; }
-    MidiResult inOpen(MidiInHandle*, int, MidiInCallback, std::uintptr_t) override {
-        return midiresult::BadDeviceId;
-    }
-    MidiResult inPrepareHeader(MidiInHandle, MidiHeader*) override {
-        return midiresult::InvalidHandle;
-    }
-    MidiResult inAddBuffer(MidiInHandle, MidiHeader*) override { return midiresult::InvalidHandle; }
-    MidiResult inStart(MidiInHandle) override { return midiresult::InvalidHandle; }
-    MidiResult inStop(MidiInHandle) override { return midiresult::InvalidHandle; }
-    MidiResult inReset(MidiInHandle) override { return midiresult::InvalidHandle; }
-    MidiResult inUnprepareHeader(MidiInHandle, MidiHeader*) override {
-        return midiresult::InvalidHandle;
-    }
-    MidiResult inClose(MidiInHandle) override { return midiresult::InvalidHandle; }
-    unsigned outGetNumDevs() override { return 0; }
-    MidiResult outGetDevName(unsigned, std::string&) override { return midiresult::BadDeviceId; }
-    MidiResult outOpen(MidiOutHandle*, int) override { return midiresult::BadDeviceId; }
-    MidiResult outShortMsg(MidiOutHandle, std::uint32_t) override {
-        return midiresult::InvalidHandle;
-    }
-    MidiResult outPrepareHeader(MidiOutHandle, MidiHeader*) override {
-        return midiresult::InvalidHandle;
-    }
-    MidiResult outLongMsg(MidiOutHandle, MidiHeader*) override { return midiresult::InvalidHandle; }
-    MidiResult outUnprepareHeader(MidiOutHandle, MidiHeader*) override {
-        return midiresult::InvalidHandle;
-    }
-    MidiResult outClose(MidiOutHandle) override { return midiresult::InvalidHandle; }
-};
-
 // One model of each family, by its Identity Reply bytes 8 and 9.
 constexpr unsigned char kFamilyModels[4][2] = {
     {0x05, 0x2A},  // S90
@@ -61,9 +26,8 @@ constexpr unsigned char kFamilyModels[4][2] = {
 };
 
 void deliver(SynthDevice& device, const unsigned char* data, std::size_t size) {
-    device.lock();
+    const MidiPort::ScopedLock held(device);
     device.onLongMessage(data, static_cast<int>(size));
-    device.unlock();
 }
 
 void check(bool condition) {
@@ -78,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     if (size == 0) {
         return 0;
     }
-    NoMidi midi;
+    NullMidiService midi;
     NullProfile profile;
     NullBoxes boxes;
     NullPoster poster;
@@ -103,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     const FamilyLayout& layout = familyLayout(device.family());
     const VoiceRecord voice = device.voiceSnapshot();
     for (std::size_t i = 0; i < 4; ++i) {
-        check(voice.blocks[i].size == layout.voiceBlockSizes[i]);
+        check(voice.blocks[i].size() == layout.voiceBlockSizes[i]);
     }
-    check(device.performanceCommonSnapshot().size == layout.performanceCommonSize);
+    check(device.performanceCommonSnapshot().size() == layout.performanceCommonSize);
     check(!device.formatVoiceLine(0, 0, 0).empty());
     check(!device.formatPerformanceLine(7, 15).empty());
     return 0;

@@ -59,6 +59,7 @@ class Exchange {
         device_.open(0);
         // Named at once: the device addresses the instrument by the model ID it names.
         const Bytes reply = instrument_.identityReply();
+        const MidiPort::ScopedLock held(device_);
         device_.onLongMessage(reply.data(), static_cast<int>(reply.size()));
     }
 
@@ -250,6 +251,7 @@ void instrumentReceiveSeeds() {
         }
         for (const Bytes& block : exchange.answers()) {
             if (block.size() > 1 && block[1] == 0x43) {
+                const MidiPort::ScopedLock held(device);
                 device.onLongMessage(block.data(), static_cast<int>(block.size()));
             }
         }

@@ -101,8 +101,8 @@ std::vector<unsigned char> frameBlock(std::span<const unsigned char> payload, bo
 }
 
 bool allDataBytes(const ByteBlock& block) {
-    for (int i = 0; i < block.size; ++i) {
-        if (block.data[i] >= 0x80) {
+    for (const std::uint8_t byte : block.bytes()) {
+        if (byte >= 0x80) {
             return false;
         }
     }
@@ -110,8 +110,8 @@ bool allDataBytes(const ByteBlock& block) {
 }
 
 bool holdsPrefixOf(const ByteBlock& block, const std::vector<unsigned char>& data) {
-    return block.size >= 0 && data.size() >= static_cast<std::size_t>(block.size) &&
-           std::equal(block.data, block.data + block.size, data.begin());
+    return data.size() >= static_cast<std::size_t>(block.size()) &&
+           std::equal(block.bytes().begin(), block.bytes().end(), data.begin());
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
@@ -138,16 +138,16 @@ WindowView readAsTheWindowDoes(const SynthDevice& device, int letter, int number
     const FamilyLayout& layout = familyLayout(family);
     if (device.isConnected() != 0) {
         for (std::size_t i = 0; i < 4; ++i) {
-            check(view.voice.blocks[i].size == layout.voiceBlockSizes[i]);
+            check(view.voice.blocks[i].size() == layout.voiceBlockSizes[i]);
         }
-        check(view.performance.size == layout.performanceCommonSize);
+        check(view.performance.size() == layout.performanceCommonSize);
         check(device.bankCount() == static_cast<int>(voiceBanksOf(family).size()));
     } else {
         // Nothing is stored before an instrument has named itself.
         for (const ByteBlock& block : view.voice.blocks) {
-            check(block.size == 0);
+            check(block.size() == 0);
         }
-        check(view.performance.size == 0 && device.bankCount() == 0);
+        check(view.performance.size() == 0 && device.bankCount() == 0);
     }
     // Only verified blocks are stored, and they carry nothing but data bytes: anything else
     // would go back to the instrument as a status byte inside a message.
@@ -253,13 +253,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
             for (std::size_t i = 0; i < 4; ++i) {
                 const ByteBlock& block = after.voice.blocks[i];
                 if (framed.address == kVoiceBlockAddresses[i] &&
-                    framed.data.size() >= static_cast<std::size_t>(block.size)) {
+                    framed.data.size() >= static_cast<std::size_t>(block.size())) {
                     check(after.counts[i] == before.counts[i] + 1);
                     check(holdsPrefixOf(block, framed.data));
                 }
             }
             if (framed.address == kPerformanceCommonAddress &&
-                framed.data.size() >= static_cast<std::size_t>(after.performance.size)) {
+                framed.data.size() >= static_cast<std::size_t>(after.performance.size())) {
                 check(holdsPrefixOf(after.performance, framed.data));
             }
         }

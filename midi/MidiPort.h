@@ -59,8 +59,9 @@ inline const char* const kDeviceNameSuffix = " Name";
 //
 // Threads: everything runs on the user-interface thread except midiInProc and what it calls
 // (onLongMessage, parseIdentityReply, setConnected, requeueInput), which run on the callback
-// thread while holding the port's lock. User-interface code takes the same lock briefly to
-// read what the callback writes; nobody holds it while waiting for anything.
+// thread. midiInProc takes the port's lock once for the whole delivery, so what it calls runs
+// under the lock and takes it no more (the lock does not nest). User-interface code takes the
+// same lock briefly to read what the callback writes; nobody holds it while waiting for anything.
 class MidiPort {
   public:
     explicit MidiPort(const PortServices& services);
@@ -70,6 +71,7 @@ class MidiPort {
     // a half-destroyed object.
     virtual ~MidiPort();
 
+    // Both are called with the port's lock held.
     virtual void onLongMessage(const unsigned char* data, int length);
     virtual int parseIdentityReply(const unsigned char* data, int length) = 0;
 
@@ -107,8 +109,17 @@ class MidiPort {
     std::optional<BankEntry> bankAt(int index) const;
     std::vector<BankEntry> bankList() const;
 
-    void lock() { inputLock.lock(); }
-    void unlock() { inputLock.unlock(); }
+    // Holds the port's lock while it lives: for code that reads several things the callback
+    // thread writes as one, or that hands a message to onLongMessage as the callback would.
+    class ScopedLock {
+      public:
+        explicit ScopedLock(const MidiPort& port) : guard_(port.inputLock) {}
+        ScopedLock(const ScopedLock&) = delete;
+        ScopedLock& operator=(const ScopedLock&) = delete;
+
+      private:
+        std::lock_guard<std::mutex> guard_;
+    };
 
     // Text form of messages and the template language. The senders return what sendLong does:
     // 0 when the message went out, 1 after an error box.
@@ -170,7 +181,7 @@ class MidiPort {
     std::string modelId;
     std::string displayName = "MIDI Device";
     std::vector<BankEntry> banks;
-    mutable std::recursive_mutex inputLock;
+    mutable std::mutex inputLock;
     std::atomic<MidiResult> lastResult{0};
     MidiHeader inHeader;
     unsigned char inBuffer[kInputBufferSize] = {};

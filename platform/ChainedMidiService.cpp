@@ -49,26 +49,16 @@ MidiService* ChainedMidiService::routeOutput(int device, int& local) {
     return nullptr;
 }
 
-ChainedMidiService::OpenInput* ChainedMidiService::findInput(MidiInHandle handle) {
-    std::lock_guard guard(mutex_);
-    auto it = inputs_.find(static_cast<std::uintptr_t>(handle));
-    return it == inputs_.end() ? nullptr : it->second.get();
+template <typename Call>
+MidiResult ChainedMidiService::onInput(MidiInHandle handle, Call&& call) {
+    const auto input = inputs_.find(handle);
+    return input ? call(input->service(), input->inner()) : midiresult::InvalidHandle;
 }
 
-bool ChainedMidiService::findOutput(MidiOutHandle handle, OpenOutput& found) {
-    std::lock_guard guard(mutex_);
-    auto it = outputs_.find(static_cast<std::uintptr_t>(handle));
-    if (it == outputs_.end()) {
-        return false;
-    }
-    found = it->second;
-    return true;
-}
-
-void ChainedMidiService::relayInput(MidiInHandle, unsigned message, std::uintptr_t instance,
-                                    std::uintptr_t param1, std::uintptr_t param2) {
-    const auto* input = reinterpret_cast<const OpenInput*>(instance);
-    input->callback(input->outer, message, input->instance, param1, param2);
+template <typename Call>
+MidiResult ChainedMidiService::onOutput(MidiOutHandle handle, Call&& call) {
+    const auto output = outputs_.find(handle);
+    return output ? call(*output->service, output->inner) : midiresult::InvalidHandle;
 }
 
 unsigned ChainedMidiService::inGetNumDevs() {
@@ -95,70 +85,56 @@ MidiResult ChainedMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
     if (service == nullptr) {
         return midiresult::BadDeviceId;
     }
-    auto input = std::make_unique<OpenInput>();
-    input->service = service;
-    input->callback = callback;
-    input->instance = instance;
-    {
-        std::lock_guard guard(mutex_);
-        input->outer = static_cast<MidiInHandle>(nextHandle_++);
-    }
-    MidiInHandle inner = MidiInHandle::None;
-    const MidiResult result = service->inOpen(&inner, local, &ChainedMidiService::relayInput,
-                                              reinterpret_cast<std::uintptr_t>(input.get()));
+    auto input = std::make_shared<InputRelay>(callback, instance);
+    const MidiInHandle outer = inputs_.reserve();
+    const MidiResult result = input->open(*service, local, outer);
     if (result != midiresult::Ok) {
         return result;
     }
-    input->inner = inner;
-    *handle = input->outer;
-    std::lock_guard guard(mutex_);
-    inputs_.emplace(static_cast<std::uintptr_t>(input->outer), std::move(input));
+    inputs_.insert(outer, std::move(input));
+    *handle = outer;
     return midiresult::Ok;
 }
 
 MidiResult ChainedMidiService::inPrepareHeader(MidiInHandle handle, MidiHeader* header) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle
-                            : input->service->inPrepareHeader(input->inner, header);
+    return onInput(handle, [header](MidiService& service, MidiInHandle inner) {
+        return service.inPrepareHeader(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::inAddBuffer(MidiInHandle handle, MidiHeader* header) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle
-                            : input->service->inAddBuffer(input->inner, header);
+    return onInput(handle, [header](MidiService& service, MidiInHandle inner) {
+        return service.inAddBuffer(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::inStart(MidiInHandle handle) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle : input->service->inStart(input->inner);
+    return onInput(handle,
+                   [](MidiService& service, MidiInHandle inner) { return service.inStart(inner); });
 }
 
 MidiResult ChainedMidiService::inStop(MidiInHandle handle) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle : input->service->inStop(input->inner);
+    return onInput(handle,
+                   [](MidiService& service, MidiInHandle inner) { return service.inStop(inner); });
 }
 
 MidiResult ChainedMidiService::inReset(MidiInHandle handle) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle : input->service->inReset(input->inner);
+    return onInput(handle,
+                   [](MidiService& service, MidiInHandle inner) { return service.inReset(inner); });
 }
 
 MidiResult ChainedMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
-    OpenInput* input = findInput(handle);
-    return input == nullptr ? midiresult::InvalidHandle
-                            : input->service->inUnprepareHeader(input->inner, header);
+    return onInput(handle, [header](MidiService& service, MidiInHandle inner) {
+        return service.inUnprepareHeader(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::inClose(MidiInHandle handle) {
-    OpenInput* input = findInput(handle);
-    if (input == nullptr) {
-        return midiresult::InvalidHandle;
-    }
-    const MidiResult result = input->service->inClose(input->inner);
+    const MidiResult result = onInput(
+        handle, [](MidiService& service, MidiInHandle inner) { return service.inClose(inner); });
     if (result == midiresult::Ok) {
-        // The inner close has ended its deliveries, so nothing reads the record any more.
-        std::lock_guard guard(mutex_);
-        inputs_.erase(static_cast<std::uintptr_t>(handle));
+        // The inner close has ended its deliveries, so nothing uses the relay any more.
+        inputs_.erase(handle);
     }
     return result;
 }
@@ -201,46 +177,39 @@ MidiResult ChainedMidiService::outOpen(MidiOutHandle* handle, int device) {
     if (result != midiresult::Ok) {
         return result;
     }
-    std::lock_guard guard(mutex_);
-    const std::uintptr_t outer = nextHandle_++;
-    outputs_[outer] = OpenOutput{service, inner};
-    *handle = static_cast<MidiOutHandle>(outer);
+    *handle = outputs_.add(std::make_shared<OpenOutput>(OpenOutput{service, inner}));
     return midiresult::Ok;
 }
 
 MidiResult ChainedMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
-    OpenOutput output;
-    return findOutput(handle, output) ? output.service->outShortMsg(output.inner, message)
-                                      : midiresult::InvalidHandle;
+    return onOutput(handle, [message](MidiService& service, MidiOutHandle inner) {
+        return service.outShortMsg(inner, message);
+    });
 }
 
 MidiResult ChainedMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* header) {
-    OpenOutput output;
-    return findOutput(handle, output) ? output.service->outPrepareHeader(output.inner, header)
-                                      : midiresult::InvalidHandle;
+    return onOutput(handle, [header](MidiService& service, MidiOutHandle inner) {
+        return service.outPrepareHeader(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
-    OpenOutput output;
-    return findOutput(handle, output) ? output.service->outLongMsg(output.inner, header)
-                                      : midiresult::InvalidHandle;
+    return onOutput(handle, [header](MidiService& service, MidiOutHandle inner) {
+        return service.outLongMsg(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) {
-    OpenOutput output;
-    return findOutput(handle, output) ? output.service->outUnprepareHeader(output.inner, header)
-                                      : midiresult::InvalidHandle;
+    return onOutput(handle, [header](MidiService& service, MidiOutHandle inner) {
+        return service.outUnprepareHeader(inner, header);
+    });
 }
 
 MidiResult ChainedMidiService::outClose(MidiOutHandle handle) {
-    OpenOutput output;
-    if (!findOutput(handle, output)) {
-        return midiresult::InvalidHandle;
-    }
-    const MidiResult result = output.service->outClose(output.inner);
+    const MidiResult result = onOutput(
+        handle, [](MidiService& service, MidiOutHandle inner) { return service.outClose(inner); });
     if (result == midiresult::Ok) {
-        std::lock_guard guard(mutex_);
-        outputs_.erase(static_cast<std::uintptr_t>(handle));
+        outputs_.erase(handle);
     }
     return result;
 }

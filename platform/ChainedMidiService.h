@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "platform/HandleTable.h"
+#include "platform/InputRelay.h"
 #include "platform/MidiService.h"
 
 namespace tessaline {
@@ -49,33 +49,24 @@ class ChainedMidiService final : public MidiService {
     bool outIsVirtual(unsigned device) override;
 
   private:
-    // What the callback of one open input needs; lives until the inner input is closed.
-    struct OpenInput {
-        MidiService* service = nullptr;
-        MidiInHandle inner = MidiInHandle::None;
-        MidiInHandle outer = MidiInHandle::None;
-        MidiInCallback callback = nullptr;
-        std::uintptr_t instance = 0;
-    };
     struct OpenOutput {
         MidiService* service = nullptr;
         MidiOutHandle inner = MidiOutHandle::None;
     };
 
-    static void relayInput(MidiInHandle inner, unsigned message, std::uintptr_t instance,
-                           std::uintptr_t param1, std::uintptr_t param2);
-
     // The service that owns `device`, with the number it has there; null when beyond both.
     MidiService* routeInput(int device, int& local);
     MidiService* routeOutput(int device, int& local);
-    OpenInput* findInput(MidiInHandle handle);
-    bool findOutput(MidiOutHandle handle, OpenOutput& found);
+    // Passes a call on to the inner input or output; InvalidHandle when not open.
+    template <typename Call>
+    MidiResult onInput(MidiInHandle handle, Call&& call);
+    template <typename Call>
+    MidiResult onOutput(MidiOutHandle handle, Call&& call);
 
     std::unique_ptr<MidiService> services_[2];
-    std::mutex mutex_;
-    std::uintptr_t nextHandle_ = 1;
-    std::map<std::uintptr_t, std::unique_ptr<OpenInput>> inputs_;
-    std::map<std::uintptr_t, OpenOutput> outputs_;
+    // Each input's relay lives until its inner input is closed.
+    HandleTable<MidiInHandle, InputRelay> inputs_;
+    HandleTable<MidiOutHandle, OpenOutput> outputs_;
 };
 
 }  // namespace tessaline

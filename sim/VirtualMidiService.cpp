@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "midi/ShortMessage.h"
+
 namespace tessaline {
 
 namespace {
@@ -13,22 +15,6 @@ constexpr const char* kDeviceModels[VirtualMidiService::kDeviceCount] = {"Motif 
 
 bool validDevice(long long device) {
     return device >= 0 && device < VirtualMidiService::kDeviceCount;
-}
-
-// Bytes of a packed short message (status | data1 << 8 | data2 << 16) that go on the wire.
-std::vector<unsigned char> unpackShort(std::uint32_t message) {
-    const auto status = static_cast<unsigned char>(message & 0xFF);
-    std::vector<unsigned char> bytes{status};
-    std::size_t length = 3;
-    if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 || status == 0xF1 || status == 0xF3) {
-        length = 2;
-    } else if (status >= 0xF4) {
-        length = 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        bytes.push_back(static_cast<unsigned char>((message >> (8 * i)) & 0xFF));
-    }
-    return bytes;
 }
 
 }  // namespace
@@ -52,14 +38,9 @@ VirtualMidiService::~VirtualMidiService() {
     for (auto& worker : workers_) {
         worker->stop();
     }
-    std::map<std::uintptr_t, OpenInput> inputs;
-    {
-        std::lock_guard guard(mutex_);
-        inputs.swap(inputs_);
-        outputs_.clear();
-    }
-    for (auto& [id, open] : inputs) {
-        open.delivery->shutdown();
+    outputs_.takeAll();
+    for (const auto& input : inputs_.takeAll()) {
+        input->delivery.shutdown();
     }
 }
 
@@ -84,44 +65,20 @@ bool VirtualMidiService::waitIdle(int timeoutMs) {
             return false;
         }
     }
-    std::vector<std::shared_ptr<InputDelivery>> deliveries;
-    {
-        std::lock_guard guard(mutex_);
-        for (auto& [id, open] : inputs_) {
-            deliveries.push_back(open.delivery);
-        }
-    }
-    for (auto& delivery : deliveries) {
-        if (!delivery->waitIdle(left())) {
+    for (const auto& input : inputs_.entries()) {
+        if (!input->delivery.waitIdle(left())) {
             return false;
         }
     }
     return true;
 }
 
-void VirtualMidiService::setDeviceNumberBase(int base) {
-    std::lock_guard guard(mutex_);
-    deviceNumberBase_ = base;
-}
-
-int VirtualMidiService::deviceNumberBase() const {
-    std::lock_guard guard(mutex_);
-    return deviceNumberBase_;
-}
-
-std::shared_ptr<InputDelivery> VirtualMidiService::input(MidiInHandle handle) {
-    std::lock_guard guard(mutex_);
-    auto it = inputs_.find(static_cast<std::uintptr_t>(handle));
-    return it == inputs_.end() ? nullptr : it->second.delivery;
-}
-
 void VirtualMidiService::deliverReply(int device, const std::vector<unsigned char>& reply) {
-    std::lock_guard guard(mutex_);
-    for (auto& [id, open] : inputs_) {
-        if (open.device == device) {
-            open.delivery->receive(reply.data(), reply.size());
+    inputs_.forEach([&reply, device](OpenInput& input) {
+        if (input.device == device) {
+            input.delivery.receive(reply.data(), reply.size());
         }
-    }
+    });
 }
 
 void VirtualMidiService::sendToInstrument(int device, int wireMs,
@@ -132,14 +89,12 @@ void VirtualMidiService::sendToInstrument(int device, int wireMs,
     workers_[static_cast<std::size_t>(device)]->post(std::move(message));
 }
 
-int VirtualMidiService::outputDevice(MidiOutHandle handle, std::size_t bytes, int& wireMs) {
-    std::lock_guard guard(mutex_);
-    auto it = outputs_.find(static_cast<std::uintptr_t>(handle));
-    if (it == outputs_.end()) {
-        return -1;
+int VirtualMidiService::wireTime(OpenOutput& output, std::size_t bytes) {
+    if (!pacing_) {
+        return 0;
     }
-    wireMs = pacing_ ? it->second.pacer.waitFor(bytes) : 0;
-    return it->second.device;
+    std::lock_guard guard(output.mutex);
+    return output.pacer.waitFor(bytes);
 }
 
 void VirtualMidiService::setPresent(int k, bool present) {
@@ -187,57 +142,43 @@ MidiResult VirtualMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
     if (k < 0) {
         return midiresult::BadDeviceId;
     }
-    std::lock_guard guard(mutex_);
-    const std::uintptr_t id = nextHandle_++;
-    inputs_[id] = {
-        k, std::make_shared<InputDelivery>(static_cast<MidiInHandle>(id), callback, instance)};
-    *handle = static_cast<MidiInHandle>(id);
+    const MidiInHandle id = inputs_.reserve();
+    inputs_.insert(id, std::make_shared<OpenInput>(k, id, callback, instance));
+    *handle = id;
     return midiresult::Ok;
 }
 
 MidiResult VirtualMidiService::inPrepareHeader(MidiInHandle handle, MidiHeader* header) {
-    auto delivery = input(handle);
-    return delivery ? delivery->prepare(header) : midiresult::InvalidHandle;
+    return inputs_.prepare(handle, header);
 }
 
 MidiResult VirtualMidiService::inAddBuffer(MidiInHandle handle, MidiHeader* header) {
-    auto delivery = input(handle);
-    return delivery ? delivery->addBuffer(header) : midiresult::InvalidHandle;
+    return inputs_.addBuffer(handle, header);
 }
 
 MidiResult VirtualMidiService::inStart(MidiInHandle handle) {
-    auto delivery = input(handle);
-    return delivery ? delivery->start() : midiresult::InvalidHandle;
+    return inputs_.start(handle);
 }
 
 MidiResult VirtualMidiService::inStop(MidiInHandle handle) {
-    auto delivery = input(handle);
-    return delivery ? delivery->stop() : midiresult::InvalidHandle;
+    return inputs_.stop(handle);
 }
 
 MidiResult VirtualMidiService::inReset(MidiInHandle handle) {
-    auto delivery = input(handle);
-    return delivery ? delivery->reset() : midiresult::InvalidHandle;
+    return inputs_.reset(handle);
 }
 
 MidiResult VirtualMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
-    auto delivery = input(handle);
-    return delivery ? delivery->unprepare(header) : midiresult::InvalidHandle;
+    return inputs_.unprepare(handle, header);
 }
 
 MidiResult VirtualMidiService::inClose(MidiInHandle handle) {
-    std::shared_ptr<InputDelivery> delivery;
-    {
-        std::lock_guard guard(mutex_);
-        auto it = inputs_.find(static_cast<std::uintptr_t>(handle));
-        if (it == inputs_.end()) {
-            return midiresult::InvalidHandle;
-        }
-        delivery = std::move(it->second.delivery);
-        inputs_.erase(it);
+    const auto input = inputs_.take(handle);
+    if (!input) {
+        return midiresult::InvalidHandle;
     }
-    // Outside the lock: the delivery thread may be in a callback that calls back into us.
-    delivery->shutdown();
+    // Outside the table's lock: the delivery thread may be in a callback that calls back into us.
+    input->delivery.shutdown();
     return midiresult::Ok;
 }
 
@@ -257,21 +198,23 @@ MidiResult VirtualMidiService::outOpen(MidiOutHandle* handle, int device) {
     if (k < 0) {
         return midiresult::BadDeviceId;
     }
-    std::lock_guard guard(mutex_);
-    const std::uintptr_t id = nextHandle_++;
-    outputs_[id] = {k, WirePacer()};
-    *handle = static_cast<MidiOutHandle>(id);
+    auto output = std::make_shared<OpenOutput>();
+    output->device = k;
+    *handle = outputs_.add(std::move(output));
     return midiresult::Ok;
 }
 
 MidiResult VirtualMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
-    std::vector<unsigned char> bytes = unpackShort(message);
-    int wireMs = 0;
-    const int device = outputDevice(handle, bytes.size(), wireMs);
-    if (device < 0) {
+    const auto output = outputs_.find(handle);
+    if (!output) {
         return midiresult::InvalidHandle;
     }
-    sendToInstrument(device, wireMs, std::move(bytes));
+    std::vector<unsigned char> bytes = shortMessageBytes(message);
+    if (bytes.empty()) {
+        return midiresult::InvalidParam;
+    }
+    const int wireMs = wireTime(*output, bytes.size());
+    sendToInstrument(output->device, wireMs, std::move(bytes));
     return midiresult::Ok;
 }
 
@@ -279,8 +222,7 @@ MidiResult VirtualMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader
     if (header == nullptr || header->data == nullptr) {
         return midiresult::InvalidParam;
     }
-    std::lock_guard guard(mutex_);
-    if (outputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+    if (!outputs_.contains(handle)) {
         return midiresult::InvalidHandle;
     }
     header->flags |= MHDR_PREPARED;
@@ -291,12 +233,9 @@ MidiResult VirtualMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* head
     if (header == nullptr) {
         return midiresult::InvalidParam;
     }
-    int wireMs = 0;
-    {
-        std::lock_guard guard(mutex_);
-        if (outputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
-            return midiresult::InvalidHandle;
-        }
+    const auto output = outputs_.find(handle);
+    if (!output) {
+        return midiresult::InvalidHandle;
     }
     if ((header->flags & MHDR_PREPARED) == 0) {
         return midiresult::Unprepared;
@@ -304,13 +243,10 @@ MidiResult VirtualMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* head
     if (header->data == nullptr || header->bufferLength == 0) {
         return midiresult::InvalidParam;
     }
-    const int device = outputDevice(handle, header->bufferLength, wireMs);
-    if (device < 0) {
-        return midiresult::InvalidHandle;
-    }
+    const int wireMs = wireTime(*output, header->bufferLength);
     // The caller's buffer is free again once this returns: take a copy first.
     std::vector<unsigned char> bytes(header->data, header->data + header->bufferLength);
-    sendToInstrument(device, wireMs, std::move(bytes));
+    sendToInstrument(output->device, wireMs, std::move(bytes));
     header->flags |= MHDR_DONE;
     return midiresult::Ok;
 }
@@ -319,8 +255,7 @@ MidiResult VirtualMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHead
     if (header == nullptr) {
         return midiresult::InvalidParam;
     }
-    std::lock_guard guard(mutex_);
-    if (outputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+    if (!outputs_.contains(handle)) {
         return midiresult::InvalidHandle;
     }
     header->flags &= ~MHDR_PREPARED;
@@ -328,9 +263,7 @@ MidiResult VirtualMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHead
 }
 
 MidiResult VirtualMidiService::outClose(MidiOutHandle handle) {
-    std::lock_guard guard(mutex_);
-    return outputs_.erase(static_cast<std::uintptr_t>(handle)) == 1 ? midiresult::Ok
-                                                                    : midiresult::InvalidHandle;
+    return outputs_.erase(handle) ? midiresult::Ok : midiresult::InvalidHandle;
 }
 
 }  // namespace tessaline

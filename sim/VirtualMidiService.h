@@ -3,13 +3,14 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/DeliveredInputs.h"
+#include "platform/HandleTable.h"
 #include "platform/InputDelivery.h"
 #include "platform/MidiService.h"
 #include "sim/InstrumentWorker.h"
@@ -23,9 +24,7 @@ namespace tessaline {
 // output device k are the two ends of instrument k's cable. What is sent to output k reaches
 // instrument k on its own thread; its replies reach every open input k through that input's
 // delivery thread, the service's callback thread.
-//
-// Device numbers are 0..3 here; a service that lists real devices in front of these hands on
-// its numbers minus its own offset, and may record that offset with setDeviceNumberBase.
+// Short messages follow the same rule as on a real output (midi/ShortMessage.h).
 class VirtualMidiService final : public MidiService {
   public:
     static constexpr int kDeviceCount = 4;
@@ -48,11 +47,6 @@ class VirtualMidiService final : public MidiService {
     // Waits until every instrument has handled what it was sent and every reply has gone
     // through the input callbacks; false on time-out.
     bool waitIdle(int timeoutMs = 2000);
-
-    // Where device 0 of this service stands in a longer list; 0 unless a chaining service says
-    // otherwise. Numbers given to this service's calls stay 0..3 either way.
-    void setDeviceNumberBase(int base);
-    int deviceNumberBase() const;
 
     unsigned inGetNumDevs() override;
     MidiResult inGetDevName(unsigned device, std::string& name) override;
@@ -87,21 +81,23 @@ class VirtualMidiService final : public MidiService {
     unsigned listedCount() const;
 
     struct OpenInput {
+        OpenInput(int k, MidiInHandle handle, MidiInCallback callback, std::uintptr_t instance)
+            : device(k), delivery(handle, callback, instance) {}
         int device;
-        std::shared_ptr<InputDelivery> delivery;
+        InputDelivery delivery;
     };
     struct OpenOutput {
         int device;
+        std::mutex mutex;  // for the pacer: one output may be used by several threads
         WirePacer pacer;
     };
 
-    std::shared_ptr<InputDelivery> input(MidiInHandle handle);
     // Takes a message to instrument `device` after its wire time; the caller holds no lock.
     void sendToInstrument(int device, int wireMs, std::vector<unsigned char> message);
     // Replies of instrument `device` to every open input of that device.
     void deliverReply(int device, const std::vector<unsigned char>& reply);
-    // Device of an open output and the wire time of `bytes` more on it; -1 when not open.
-    int outputDevice(MidiOutHandle handle, std::size_t bytes, int& wireMs);
+    // The wire time of `bytes` more on an open output.
+    int wireTime(OpenOutput& output, std::size_t bytes);
 
     const bool pacing_;
     InterruptibleClock ownClock_;
@@ -109,11 +105,8 @@ class VirtualMidiService final : public MidiService {
     std::array<std::unique_ptr<VirtualInstrument>, kDeviceCount> instruments_;
     std::array<std::unique_ptr<InstrumentWorker>, kDeviceCount> workers_;
 
-    mutable std::mutex mutex_;
-    std::uintptr_t nextHandle_ = 1;
-    std::map<std::uintptr_t, OpenInput> inputs_;
-    std::map<std::uintptr_t, OpenOutput> outputs_;
-    int deviceNumberBase_ = 0;
+    DeliveredInputs<OpenInput> inputs_;
+    HandleTable<MidiOutHandle, OpenOutput> outputs_;
     std::array<std::atomic<bool>, kDeviceCount> present_{true, true, true, true};
 };
 

@@ -58,8 +58,6 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
     if (data == nullptr || length < kBulkHeaderBytes) {
         return;
     }
-    // Already held on the callback thread; taken again so that direct callers are safe too.
-    std::lock_guard guard(inputLock);
     if (isUniversalNonRealtime(data) && parseIdentityReply(data, length) != 0) {
         setConnected();
         postToMainWindow(WM_SYNTH_IDENTIFIED, 0, 0);
@@ -98,14 +96,15 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
         } else if (voiceRecord) {
             target = &voiceRecord->blocks[route->voiceBlock];
         }
-        if (target == nullptr || target->data == nullptr) {
+        if (target == nullptr || target->empty()) {
             return;  // no storage before the first identification
         }
         // A block cut short would be read past its end: drop it whole.
-        if (length < layout.dataOffset + target->size + kTrailerBytes) {
+        if (length < layout.dataOffset + target->size() + kTrailerBytes) {
             return;
         }
-        std::memcpy(target->data, data + layout.dataOffset, static_cast<std::size_t>(target->size));
+        std::memcpy(target->data(), data + layout.dataOffset,
+                    static_cast<std::size_t>(target->size()));
         if (route->store == Store::VoiceBlock) {
             ++voiceBlockCounts_[static_cast<std::size_t>(route->voiceBlock)];
         }
@@ -142,7 +141,6 @@ bool SynthDevice::verifyBulk(const unsigned char* data, int length) {
 }
 
 int SynthDevice::bulkAddress(const unsigned char* data) const {
-    std::lock_guard guard(inputLock);
     const int o = familyLayout(family_).addressOffset;
     return (data[o] << 16) | (data[o + 1] << 8) | data[o + 2];
 }

@@ -19,10 +19,10 @@ constexpr int kEffectBlockBuffer = 25;  // the larger of the two 24- and 25-byte
 // A byte outside the block reads as 0: a record taken before identification, or one of
 // another layout, must never be read past its end.
 int byteAt(const ByteBlock& block, int index) {
-    if (block.data == nullptr || index < 0 || index >= block.size) {
+    if (index < 0 || index >= block.size()) {
         return 0;
     }
-    return block.data[index];
+    return block.data()[index];
 }
 
 bool holds(When when, const CopyInputs& in) {
@@ -171,8 +171,10 @@ class Interpreter {
                 // with zeros rather than over-read.
                 unsigned char bytes[kEffectBlockBuffer] = {};
                 const ByteBlock* block = blockOf(step.value.source);
-                if (block != nullptr && block->data != nullptr && block->size > 0) {
-                    std::memcpy(bytes, block->data, std::min(block->size, kEffectBlockBuffer));
+                if (block != nullptr && !block->empty()) {
+                    std::memcpy(
+                        bytes, block->data(),
+                        static_cast<std::size_t>(std::min(block->size(), kEffectBlockBuffer)));
                 }
                 planEffectBlock(plan_, address, bytes, step.send == Send::Block24 ? 24 : 25);
                 break;

@@ -18,10 +18,10 @@ constexpr const char* kUnknownCategory = "??";
 constexpr std::size_t kBankColumns = 4;
 
 unsigned char categoryOf(const ByteBlock* block) {
-    if (block == nullptr || block->data == nullptr || block->size <= kCategoryByte) {
+    if (block == nullptr || block->size() <= kCategoryByte) {
         return 0;
     }
-    return block->data[kCategoryByte];
+    return block->data()[kCategoryByte];
 }
 
 // "%03d(%c%02d) %s:" of a program and its category: the part both lines share.
@@ -65,9 +65,9 @@ std::string performanceLine(int letter, int number, const ByteBlock* performance
 
 std::string SynthDevice::formatVoiceLine(int bankIndex, int letter, int number) const {
     std::lock_guard guard(inputLock);
-    const std::optional<BankEntry> bank = bankAt(bankIndex);
-    return voiceLine(bank ? bank->name : std::string(), letter, number,
-                     voiceRecord ? &voiceRecord->blocks[0] : nullptr);
+    const bool known = bankIndex >= 0 && bankIndex < static_cast<int>(banks.size());
+    return voiceLine(known ? banks[static_cast<std::size_t>(bankIndex)].name : std::string(),
+                     letter, number, voiceRecord ? &voiceRecord->blocks[0] : nullptr);
 }
 
 std::string SynthDevice::formatPerformanceLine(int letter, int number) const {

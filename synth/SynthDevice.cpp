@@ -38,13 +38,18 @@ int SynthDevice::parseIdentityReply(const unsigned char* data, int length) {
     if (model == nullptr) {
         return 0;
     }
-    applyModel(model->displayName, model->family, model->modelIdText);
+    applyModelLocked(model->displayName, model->family, model->modelIdText);
     return 1;
 }
 
 void SynthDevice::applyModel(const std::string& name, ModelFamily modelFamily,
                              const std::string& modelIdTextValue) {
     std::lock_guard guard(inputLock);
+    applyModelLocked(name, modelFamily, modelIdTextValue);
+}
+
+void SynthDevice::applyModelLocked(const std::string& name, ModelFamily modelFamily,
+                                   const std::string& modelIdTextValue) {
     displayName = name;
     family_ = modelFamily;
     modelId = modelIdTextValue;

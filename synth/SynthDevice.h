@@ -57,7 +57,7 @@ class SynthDevice : public MidiPort {
     void selectVoice(unsigned char bankIndex, unsigned char program);
     void selectPerformance(unsigned char program);
 
-    // Receiving.
+    // Receiving; both are called with the port's lock held.
     bool verifyBulk(const unsigned char* data, int length);
     int bulkAddress(const unsigned char* data) const;
 
@@ -102,6 +102,9 @@ class SynthDevice : public MidiPort {
     CopyReport sendCopy(const CopyPlan& plan);
 
   protected:
+    // applyModel for a caller that holds the port's lock (the callback thread).
+    void applyModelLocked(const std::string& name, ModelFamily modelFamily,
+                          const std::string& modelIdTextValue);
     // Hands a verified block to the destination dump under way; called under the port's lock.
     void keepDestinationBlock(int address, const unsigned char* data, int length);
 

@@ -14,13 +14,9 @@ std::shared_ptr<EndpointWorker> EndpointWorker::start(std::function<void()> onWa
 
 EndpointWorker::EndpointWorker(std::function<void()> onWake) : onWake_(std::move(onWake)) {}
 
-EndpointWorker::~EndpointWorker() {
-    // Only reached when the thread's own reference is gone, i.e. on the thread itself at its
-    // end (when it was detached) or after stop() joined it.
-    if (thread_.joinable()) {
-        thread_.detach();
-    }
-}
+// The thread holds a reference of its own until it ends, so the last one goes only after stop()
+// has joined the thread or left it behind: the thread is never joinable here.
+EndpointWorker::~EndpointWorker() = default;
 
 bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
     std::unique_lock guard(mutex_);
@@ -52,16 +48,17 @@ bool EndpointWorker::stop(int timeoutMs) {
         guard.lock();
         if (!changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
                                [&] { return ended_; })) {
+            // The one place where a thread of the program may outlive its owner, and main(): a
+            // call into a MIDI library that never returns can be neither joined nor interrupted.
+            // The thread keeps itself and what its jobs hold alive, touches nothing else, and
+            // ends on its own if the call ever returns. A port leaves at most one behind, and
+            // only once its time-out has passed.
             stuck_.store(true);
             thread_.detach();
             return false;
         }
     }
-    if (std::this_thread::get_id() == thread_.get_id()) {
-        thread_.detach();
-    } else {
-        thread_.join();
-    }
+    thread_.join();
     onWake_ = nullptr;
     return true;
 }

@@ -13,9 +13,8 @@ namespace tessaline {
 
 // One thread that makes the calls into a MIDI library for one open port, so that a call that
 // never returns (a library spinning on a buffer that a vanished server no longer empties, a
-// close that waits for it) costs the caller a time-out instead of the program. A worker whose
-// call got stuck is left behind: it keeps itself and whatever its jobs hold alive until the
-// call returns, if ever.
+// close that waits for it) costs the caller a time-out instead of the program. stop() joins
+// the thread, unless a call has got stuck in it.
 //
 // wake() may be called from any thread, also a real-time one: it does not block or allocate.
 // Each wake makes the thread run the wake handler once (the input pump).
@@ -30,8 +29,8 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     // not (it may still run later) or the worker is already stopped or stuck.
     bool run(std::function<void()> job, int timeoutMs);
     void wake() noexcept { signal_.release(); }
-    // Ends the thread after the job in hand, waiting at most timeoutMs; a thread still busy
-    // then is detached and ends on its own. True when the thread has ended.
+    // Ends the thread after the job in hand, waiting at most timeoutMs, and joins it; a thread
+    // still busy then is left behind (see stop() for why). True when the thread was joined.
     bool stop(int timeoutMs);
     // True once a job has overrun its time-out.
     bool stuck() const { return stuck_.load(); }

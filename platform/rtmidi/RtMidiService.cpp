@@ -5,23 +5,22 @@
 #include <exception>
 #include <utility>
 
-#include "platform/InputDelivery.h"
-#include "platform/rtmidi/ByteRing.h"
+#include "midi/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
-#include "platform/rtmidi/SysExAssembler.h"
+#include "platform/rtmidi/InputPump.h"
 
 namespace tessaline {
 
-// One open input: the backend's thread writes into `ring` and wakes the worker, whose pump
-// turns the bytes into messages for the delivery.
+// One open input: the backend's thread writes into the pump and wakes the worker, which turns
+// the bytes into messages for the delivery.
 class RtMidiService::InputPort final : public InputSink {
   public:
     InputPort(MidiInHandle handle, MidiInCallback callback, std::uintptr_t instance,
               std::size_t queueBytes)
-        : delivery(handle, callback, instance), ring(queueBytes) {}
+        : delivery(handle, callback, instance), input(queueBytes, InputPump::ShortMessages::Drop) {}
 
     void receive(const unsigned char* data, std::size_t length) noexcept override {
-        ring.write(data, length);
+        input.write(data, length);
         wakeTarget->wake();
     }
     void lost(MidiResult reason) noexcept override {
@@ -29,39 +28,22 @@ class RtMidiService::InputPort final : public InputSink {
         wakeTarget->wake();
     }
 
-    // Handles what is queued, a bounded amount at a time: under a flood of input the worker
-    // must still get to its jobs (a close among them) between two rounds.
     void pump() {
         if (const MidiResult reason = lostReason.exchange(midiresult::Ok);
             reason != midiresult::Ok) {
             delivery.reportError(reason);
         }
-        bool afterGap = false;
-        for (int records = 0; records < kRecordsPerRound; ++records) {
-            if (!ring.read(record, afterGap)) {
-                return;
-            }
-            if (afterGap) {
-                assembler.reset();
-            }
-            assembler.feed(record.data(), record.size(),
-                           [this](const unsigned char* data, std::size_t length) {
-                               delivery.receive(data, length);
-                           });
-            if (assembler.takeOverlong() > 0) {
-                delivery.reportError(midiresult::MessageTooLong);
-            }
+        const bool more = input.pump([this](const unsigned char* data,
+                                            std::size_t length) { delivery.receive(data, length); },
+                                     [this] { delivery.reportError(midiresult::MessageTooLong); });
+        if (more) {
+            wakeTarget->wake();  // another round after any jobs
         }
-        wakeTarget->wake();  // more is waiting: another round after any jobs
     }
 
-    static constexpr int kRecordsPerRound = 256;
-
     InputDelivery delivery;
-    ByteRing ring;
-    SysExAssembler assembler;  // pump only
+    InputPump input;
     std::atomic<MidiResult> lostReason{midiresult::Ok};
-    std::vector<unsigned char> record;  // pump only
     std::shared_ptr<EndpointWorker> worker;
     EndpointWorker* wakeTarget = nullptr;   // set before the backend can call receive
     std::unique_ptr<BackendInput> backend;  // worker thread only
@@ -72,34 +54,6 @@ class RtMidiService::OutputPort {
     std::shared_ptr<EndpointWorker> worker;
     std::unique_ptr<BackendOutput> backend;  // worker thread only
 };
-
-std::size_t shortMessageLength(unsigned char status) {
-    if (status < 0x80) {
-        return 0;
-    }
-    if (status < 0xF0) {
-        const unsigned kind = status & 0xF0;
-        return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
-    }
-    switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        case 0xF6:
-            return 1;
-        case 0xF0:
-        case 0xF4:
-        case 0xF5:
-        case 0xF7:
-        case 0xF9:
-        case 0xFD:
-            return 0;
-        default:
-            return 1;
-    }
-}
 
 RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
                              RtMidiServiceOptions options)
@@ -118,17 +72,10 @@ RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
 }
 
 RtMidiService::~RtMidiService() {
-    std::map<std::uintptr_t, std::shared_ptr<InputPort>> inputs;
-    std::map<std::uintptr_t, std::shared_ptr<OutputPort>> outputs;
-    {
-        std::lock_guard guard(mutex_);
-        inputs.swap(inputs_);
-        outputs.swap(outputs_);
-    }
-    for (auto& [handle, port] : inputs) {
+    for (const auto& port : inputs_.takeAll()) {
         closeInput(port);
     }
-    for (auto& [handle, port] : outputs) {
+    for (const auto& port : outputs_.takeAll()) {
         closeOutput(port);
     }
 }
@@ -174,18 +121,6 @@ bool RtMidiService::findDevice(bool inputs, int device, Device& found) {
     return true;
 }
 
-std::shared_ptr<RtMidiService::InputPort> RtMidiService::findInput(MidiInHandle handle) {
-    std::lock_guard guard(mutex_);
-    auto it = inputs_.find(static_cast<std::uintptr_t>(handle));
-    return it == inputs_.end() ? nullptr : it->second;
-}
-
-std::shared_ptr<RtMidiService::OutputPort> RtMidiService::findOutput(MidiOutHandle handle) {
-    std::lock_guard guard(mutex_);
-    auto it = outputs_.find(static_cast<std::uintptr_t>(handle));
-    return it == outputs_.end() ? nullptr : it->second;
-}
-
 unsigned RtMidiService::inGetNumDevs() {
     return static_cast<unsigned>(listDevices(true).size());
 }
@@ -209,11 +144,7 @@ MidiResult RtMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallbac
     if (!findDevice(true, device, found)) {
         return midiresult::BadDeviceId;
     }
-    MidiInHandle id;
-    {
-        std::lock_guard guard(mutex_);
-        id = static_cast<MidiInHandle>(nextHandle_++);
-    }
+    const MidiInHandle id = inputs_.reserve();
     auto port = std::make_shared<InputPort>(id, callback, instance, options_.inputQueueBytes);
     // The pump holds the port; stop() lets go of it, or, for a worker left behind, its thread.
     port->worker = EndpointWorker::start([port] { port->pump(); });
@@ -233,40 +164,33 @@ MidiResult RtMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallbac
         port->delivery.shutdown();
         return finished ? result->load() : midiresult::TimedOut;
     }
-    std::lock_guard guard(mutex_);
-    inputs_.emplace(static_cast<std::uintptr_t>(id), port);
+    inputs_.insert(id, port);
     *handle = id;
     return midiresult::Ok;
 }
 
 MidiResult RtMidiService::inPrepareHeader(MidiInHandle handle, MidiHeader* header) {
-    auto port = findInput(handle);
-    return port ? port->delivery.prepare(header) : midiresult::InvalidHandle;
+    return inputs_.prepare(handle, header);
 }
 
 MidiResult RtMidiService::inAddBuffer(MidiInHandle handle, MidiHeader* header) {
-    auto port = findInput(handle);
-    return port ? port->delivery.addBuffer(header) : midiresult::InvalidHandle;
+    return inputs_.addBuffer(handle, header);
 }
 
 MidiResult RtMidiService::inStart(MidiInHandle handle) {
-    auto port = findInput(handle);
-    return port ? port->delivery.start() : midiresult::InvalidHandle;
+    return inputs_.start(handle);
 }
 
 MidiResult RtMidiService::inStop(MidiInHandle handle) {
-    auto port = findInput(handle);
-    return port ? port->delivery.stop() : midiresult::InvalidHandle;
+    return inputs_.stop(handle);
 }
 
 MidiResult RtMidiService::inReset(MidiInHandle handle) {
-    auto port = findInput(handle);
-    return port ? port->delivery.reset() : midiresult::InvalidHandle;
+    return inputs_.reset(handle);
 }
 
 MidiResult RtMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
-    auto port = findInput(handle);
-    return port ? port->delivery.unprepare(header) : midiresult::InvalidHandle;
+    return inputs_.unprepare(handle, header);
 }
 
 int RtMidiService::closeTimeoutMs() const {
@@ -285,17 +209,8 @@ MidiResult RtMidiService::closeInput(const std::shared_ptr<InputPort>& port) {
 }
 
 MidiResult RtMidiService::inClose(MidiInHandle handle) {
-    std::shared_ptr<InputPort> port;
-    {
-        std::lock_guard guard(mutex_);
-        auto it = inputs_.find(static_cast<std::uintptr_t>(handle));
-        if (it == inputs_.end()) {
-            return midiresult::InvalidHandle;
-        }
-        port = std::move(it->second);
-        inputs_.erase(it);
-    }
-    return closeInput(port);
+    const auto port = inputs_.take(handle);
+    return port ? closeInput(port) : midiresult::InvalidHandle;
 }
 
 unsigned RtMidiService::outGetNumDevs() {
@@ -331,10 +246,7 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
         closeOutput(port);
         return finished ? result->load() : midiresult::TimedOut;
     }
-    std::lock_guard guard(mutex_);
-    const std::uintptr_t id = nextHandle_++;
-    outputs_.emplace(id, port);
-    *handle = static_cast<MidiOutHandle>(id);
+    *handle = outputs_.add(port);
     return midiresult::Ok;
 }
 
@@ -356,23 +268,19 @@ MidiResult RtMidiService::send(const std::shared_ptr<OutputPort>& port,
 }
 
 MidiResult RtMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {
-    auto port = findOutput(handle);
+    auto port = outputs_.find(handle);
     if (!port) {
         return midiresult::InvalidHandle;
     }
-    const auto status = static_cast<unsigned char>(message & 0xFF);
-    const std::size_t length = shortMessageLength(status);
-    if (length == 0) {
+    std::vector<unsigned char> bytes = shortMessageBytes(message);
+    if (bytes.empty()) {
         return midiresult::InvalidParam;
     }
-    std::vector<unsigned char> bytes{status, static_cast<unsigned char>((message >> 8) & 0x7F),
-                                     static_cast<unsigned char>((message >> 16) & 0x7F)};
-    bytes.resize(length);
     return send(port, std::move(bytes));
 }
 
 MidiResult RtMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* header) {
-    if (!findOutput(handle)) {
+    if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
     if (header == nullptr || header->data == nullptr || header->bufferLength == 0) {
@@ -383,7 +291,7 @@ MidiResult RtMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* hea
 }
 
 MidiResult RtMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
-    auto port = findOutput(handle);
+    auto port = outputs_.find(handle);
     if (!port) {
         return midiresult::InvalidHandle;
     }
@@ -401,7 +309,7 @@ MidiResult RtMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
 }
 
 MidiResult RtMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) {
-    if (!findOutput(handle)) {
+    if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
     if (header == nullptr) {
@@ -418,17 +326,8 @@ MidiResult RtMidiService::closeOutput(const std::shared_ptr<OutputPort>& port) {
 }
 
 MidiResult RtMidiService::outClose(MidiOutHandle handle) {
-    std::shared_ptr<OutputPort> port;
-    {
-        std::lock_guard guard(mutex_);
-        auto it = outputs_.find(static_cast<std::uintptr_t>(handle));
-        if (it == outputs_.end()) {
-            return midiresult::InvalidHandle;
-        }
-        port = std::move(it->second);
-        outputs_.erase(it);
-    }
-    return closeOutput(port);
+    const auto port = outputs_.take(handle);
+    return port ? closeOutput(port) : midiresult::InvalidHandle;
 }
 
 }  // namespace tessaline

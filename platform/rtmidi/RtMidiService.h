@@ -4,12 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/DeliveredInputs.h"
+#include "platform/HandleTable.h"
 #include "platform/MidiService.h"
 #include "platform/rtmidi/MidiBackend.h"
 
@@ -79,8 +80,6 @@ class RtMidiService final : public MidiService {
 
     std::vector<Device> listDevices(bool inputs);
     bool findDevice(bool inputs, int device, Device& found);
-    std::shared_ptr<InputPort> findInput(MidiInHandle handle);
-    std::shared_ptr<OutputPort> findOutput(MidiOutHandle handle);
     MidiResult closeInput(const std::shared_ptr<InputPort>& port);
     MidiResult closeOutput(const std::shared_ptr<OutputPort>& port);
     MidiResult send(const std::shared_ptr<OutputPort>& port, std::vector<unsigned char> bytes);
@@ -88,15 +87,11 @@ class RtMidiService final : public MidiService {
 
     RtMidiServiceOptions options_;
     std::vector<std::shared_ptr<MidiBackend>> backends_;
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_;  // for the device lists
     std::vector<Device> inputList_;
     std::vector<Device> outputList_;
-    std::uintptr_t nextHandle_ = 1;
-    std::map<std::uintptr_t, std::shared_ptr<InputPort>> inputs_;
-    std::map<std::uintptr_t, std::shared_ptr<OutputPort>> outputs_;
+    DeliveredInputs<InputPort> inputs_;
+    HandleTable<MidiOutHandle, OutputPort> outputs_;
 };
-
-// The number of bytes of a short message by its status byte; 0 when it cannot be sent as one.
-std::size_t shortMessageLength(unsigned char status);
 
 }  // namespace tessaline

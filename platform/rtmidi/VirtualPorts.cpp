@@ -6,10 +6,9 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/rtmidi/ByteRing.h"
 #include "platform/rtmidi/EndpointWorker.h"
+#include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/RtMidiBackends.h"
-#include "platform/rtmidi/SysExAssembler.h"
 
 #if defined(TESSALINE_HAVE_JACK)
 #include "platform/rtmidi/JackMidiClient.h"
@@ -27,11 +26,12 @@ constexpr int kRoomWaitMs = 2000;
 
 class VirtualPorts::Impl final : public InputSink {
   public:
-    explicit Impl(MessageHandler handler) : handler_(std::move(handler)), ring_(kQueueBytes) {}
+    explicit Impl(MessageHandler handler)
+        : handler_(std::move(handler)), input_(kQueueBytes, InputPump::ShortMessages::Pass) {}
 
     // The MIDI system's thread (JACK's real-time one): copy and wake, nothing more.
     void receive(const unsigned char* data, std::size_t length) noexcept override {
-        ring_.write(data, length);
+        input_.write(data, length);
         wakeTarget_->wake();
     }
 
@@ -41,35 +41,19 @@ class VirtualPorts::Impl final : public InputSink {
         }
     }
 
-    // A bounded amount at a time, so that stopping is not held up by a flood of input.
     void pump() {
-        bool afterGap = false;
-        for (int records = 0; records < 256; ++records) {
-            if (!ring_.read(record_, afterGap)) {
-                return;
-            }
-            if (afterGap) {
-                assembler_.reset();
-            }
-            if (record_.empty()) {
-                continue;
-            }
-            if (record_[0] == 0xF0 || assembler_.inMessage()) {
-                assembler_.feed(record_.data(), record_.size(),
-                                [this](const unsigned char* data, std::size_t length) {
-                                    handler_(std::vector<unsigned char>(data, data + length));
-                                });
-            } else if (record_[0] >= 0x80 && record_[0] < 0xF8) {
-                handler_(record_);
-            }
+        const bool more = input_.pump(
+            [this](const unsigned char* data, std::size_t length) {
+                handler_(std::vector<unsigned char>(data, data + length));
+            },
+            [] {});
+        if (more) {
+            wakeTarget_->wake();
         }
-        wakeTarget_->wake();
     }
 
     MessageHandler handler_;
-    ByteRing ring_;
-    SysExAssembler assembler_;
-    std::vector<unsigned char> record_;
+    InputPump input_;
     std::shared_ptr<EndpointWorker> worker_;
     EndpointWorker* wakeTarget_ = nullptr;
     std::unique_ptr<RtMidiIn> in_;

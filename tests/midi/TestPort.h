@@ -43,7 +43,7 @@ struct PortRig {
           port(PortServices{midi, profile, boxes, notices, clock}) {}
 
     ScriptedMidiService midi;
-    MemoryProfile profile;
+    InMemoryProfile profile;
     BoxRecorder boxes;
     NoticeQueue notices;
     RecordingClock clock;

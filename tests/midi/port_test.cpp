@@ -247,7 +247,7 @@ struct PacedRig {
     ScriptedMidiService midi;
     RecordingClock clock;
     TimedService timed{midi, clock};
-    MemoryProfile profile;
+    InMemoryProfile profile;
     BoxRecorder boxes;
     NoticeQueue notices;
     TestPort port{PortServices{timed, profile, boxes, notices, clock}};

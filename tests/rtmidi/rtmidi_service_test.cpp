@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/rtmidi/RtMidiService.h"
+#include "sim/VirtualMidiService.h"
 #include "tests/rtmidi/FakeBackend.h"
 
 namespace tessaline::test {
@@ -259,8 +260,6 @@ TEST(RtMidiService, SendsShortAndLongMessagesAndPassesFailuresOn) {
     ASSERT_EQ(service.outOpen(&out, 0), midiresult::Ok);
     EXPECT_EQ(service.outShortMsg(out, 0x05C0), midiresult::Ok);
     EXPECT_EQ(service.outShortMsg(out, 0x3F00B0), midiresult::Ok);
-    EXPECT_EQ(service.outShortMsg(out, 0x0040), midiresult::InvalidParam);  // no status byte
-    EXPECT_EQ(service.outShortMsg(out, 0x00F0), midiresult::InvalidParam);  // not a short one
 
     Bytes sysEx{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x0A, 0x00, 0x01, 0x01, 0xF7};
     MidiHeader header;
@@ -330,6 +329,60 @@ TEST(RtMidiService, ClosesCleanlyWhileInputKeepsArriving) {
     ASSERT_TRUE(receiver.waitFor(1));
     service.reset();
     EXPECT_EQ(jack->inputsClosed.load(), 21);
+}
+
+// A short message goes out the same on a real output and into a virtual instrument: refused
+// where its status byte cannot stand alone, its data bytes cut to 7 bits, as many as the status
+// byte takes. (The virtual instrument counts what reaches it; the real output records bytes.)
+TEST(ShortMessages, RealAndVirtualOutputsKeepOneRule) {
+    struct Case {
+        std::uint32_t packed;
+        Bytes wire;  // empty: refused with InvalidParam
+    };
+    const Case cases[] = {
+        {0x3F00B0, {0xB0, 0x00, 0x3F}},
+        {0x05C0, {0xC0, 0x05}},
+        {0x7F05D0, {0xD0, 0x05}},
+        {0x12403CE0, {0xE0, 0x3C, 0x40}},
+        {0xC0FFB0, {0xB0, 0x7F, 0x40}},
+        {0x40F1, {0xF1, 0x40}},
+        {0x7F7FF2, {0xF2, 0x7F, 0x7F}},
+        {0x05F3, {0xF3, 0x05}},
+        {0x0102F6, {0xF6}},
+        {0x0102F8, {0xF8}},
+        {0xFF, {0xFF}},
+        {0x0040, {}},
+        {0x00F0, {}},
+        {0x00F7, {}},
+        {0x00F4, {}},
+        {0x00F5, {}},
+        {0x00F9, {}},
+        {0x00FD, {}},
+    };
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{},
+                                              std::vector<std::string>{"A out"});
+    RtMidiService real({starterFor(alsa)}, quickOptions());
+    VirtualMidiService virtualInstruments;
+    MidiOutHandle realOut = MidiOutHandle::None;
+    MidiOutHandle virtualOut = MidiOutHandle::None;
+    ASSERT_EQ(real.outOpen(&realOut, 0), midiresult::Ok);
+    ASSERT_EQ(virtualInstruments.outOpen(&virtualOut, 0), midiresult::Ok);
+    const VirtualInstrument& instrument = *virtualInstruments.instrument(0);
+
+    for (const Case& c : cases) {
+        const MidiResult expected = c.wire.empty() ? midiresult::InvalidParam : midiresult::Ok;
+        const std::size_t sentBefore = alsa->sent().size();
+        const int receivedBefore = instrument.receivedCount();
+        EXPECT_EQ(real.outShortMsg(realOut, c.packed), expected) << std::hex << c.packed;
+        EXPECT_EQ(virtualInstruments.outShortMsg(virtualOut, c.packed), expected)
+            << std::hex << c.packed;
+        ASSERT_TRUE(virtualInstruments.waitIdle());
+        const std::vector<Bytes> sent = alsa->sent();
+        EXPECT_EQ(Bytes(sent.size() > sentBefore ? sent.back() : Bytes{}), c.wire)
+            << std::hex << c.packed;
+        EXPECT_EQ(instrument.receivedCount() - receivedBefore, c.wire.empty() ? 0 : 1)
+            << std::hex << c.packed;
+    }
 }
 
 }  // namespace

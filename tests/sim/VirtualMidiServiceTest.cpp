@@ -323,10 +323,8 @@ class RecordingPort final : public MidiPort {
         arrived_.notify_all();
     }
     std::string model() {
-        lock();
-        std::string copy = model_;
-        unlock();
-        return copy;
+        const ScopedLock held(*this);
+        return model_;
     }
     std::vector<Bytes> waitFor(std::size_t count) {
         std::unique_lock guard(mutex_);
@@ -350,7 +348,7 @@ TEST(VirtualMidiService, PortIdentifiesEveryDeviceAndReceivesItsDumps) {
     const std::size_t blocks[] = {10, 10, 22, 10};
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(models[k]);
-        MemoryProfile profile;
+        InMemoryProfile profile;
         BoxRecorder boxes;
         NoticeQueue notices;
         RecordingClock clock;

@@ -1,58 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Profile.h"
+#include "platform/NullServices.h"
 
 namespace tessaline::test {
-
-// Settings store in memory.
-class MemoryProfile final : public Profile {
-  public:
-    int readInt(const std::string& section, const std::string& key, int defaultValue) override {
-        std::lock_guard guard(mutex_);
-        auto it = values_.find(section + "\\" + key);
-        return it == values_.end() ? defaultValue : it->second;
-    }
-    void writeInt(const std::string& section, const std::string& key, int value) override {
-        std::lock_guard guard(mutex_);
-        values_[section + "\\" + key] = value;
-        writes_.push_back(key);
-    }
-    std::string readText(const std::string& section, const std::string& key,
-                         const std::string& defaultValue) override {
-        std::lock_guard guard(mutex_);
-        auto it = texts_.find(section + "\\" + key);
-        return it == texts_.end() ? defaultValue : it->second;
-    }
-    void writeText(const std::string& section, const std::string& key,
-                   const std::string& value) override {
-        std::lock_guard guard(mutex_);
-        texts_[section + "\\" + key] = value;
-        writes_.push_back(key);
-    }
-    bool has(const std::string& key, const std::string& section = "") const {
-        std::lock_guard guard(mutex_);
-        return values_.count(section + "\\" + key) != 0;
-    }
-    std::vector<std::string> writes() const {
-        std::lock_guard guard(mutex_);
-        return writes_;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::map<std::string, int> values_;
-    std::map<std::string, std::string> texts_;
-    std::vector<std::string> writes_;
-};
 
 struct RecordedBox {
     std::string text;

@@ -7,12 +7,7 @@ ScriptedMidiService::ScriptedMidiService(std::vector<std::string> inputs,
     : inputs_(std::move(inputs)), outputs_(std::move(outputs)) {}
 
 ScriptedMidiService::~ScriptedMidiService() {
-    std::map<std::uintptr_t, std::unique_ptr<InputDelivery>> inputs;
-    {
-        std::lock_guard guard(mutex_);
-        inputs.swap(openInputs_);
-    }
-    inputs.clear();
+    openInputs_.takeAll();
 }
 
 std::vector<std::string> ScriptedMidiService::calls() const {
@@ -62,42 +57,34 @@ void ScriptedMidiService::setDevices(std::vector<std::string> inputs,
     outputs_ = std::move(outputs);
 }
 
+std::shared_ptr<ScriptedMidiService::OpenInput> ScriptedMidiService::firstInput() const {
+    const auto inputs = openInputs_.entries();
+    return inputs.empty() ? nullptr : inputs.front();
+}
+
 bool ScriptedMidiService::inject(const std::vector<unsigned char>& bytes) {
-    std::lock_guard guard(mutex_);
-    for (auto& [handle, input] : openInputs_) {
-        return input->receive(bytes.data(), bytes.size());
-    }
-    return false;
+    const auto input = firstInput();
+    return input && input->delivery.receive(bytes.data(), bytes.size());
 }
 
 void ScriptedMidiService::injectError(MidiResult code) {
-    std::lock_guard guard(mutex_);
-    for (auto& [handle, input] : openInputs_) {
-        input->reportError(code);
-        return;
+    if (const auto input = firstInput()) {
+        input->delivery.reportError(code);
     }
 }
 
 bool ScriptedMidiService::waitDelivered(int timeoutMs) {
-    InputDelivery* input = nullptr;
-    {
-        std::lock_guard guard(mutex_);
-        if (openInputs_.empty()) {
-            return true;
-        }
-        input = openInputs_.begin()->second.get();
-    }
-    return input->waitIdle(timeoutMs);
+    const auto input = firstInput();
+    return !input || input->delivery.waitIdle(timeoutMs);
 }
 
 bool ScriptedMidiService::inputOpen() const {
-    std::lock_guard guard(mutex_);
-    return !openInputs_.empty();
+    return firstInput() != nullptr;
 }
 
 std::size_t ScriptedMidiService::queuedInputBuffers() const {
-    std::lock_guard guard(mutex_);
-    return openInputs_.empty() ? 0 : openInputs_.begin()->second->queuedBuffers();
+    const auto input = firstInput();
+    return input ? input->delivery.queuedBuffers() : 0;
 }
 
 MidiResult ScriptedMidiService::record(const std::string& name, const std::string& detail) {
@@ -111,12 +98,6 @@ MidiResult ScriptedMidiService::record(const std::string& name, const std::strin
         --it->second;
     }
     return failureCodes_[name];
-}
-
-InputDelivery* ScriptedMidiService::delivery(MidiInHandle handle) {
-    std::lock_guard guard(mutex_);
-    auto it = openInputs_.find(static_cast<std::uintptr_t>(handle));
-    return it == openInputs_.end() ? nullptr : it->second.get();
 }
 
 unsigned ScriptedMidiService::inGetNumDevs() {
@@ -138,14 +119,12 @@ MidiResult ScriptedMidiService::inOpen(MidiInHandle* handle, int device, MidiInC
     if (MidiResult r = record("inOpen", std::to_string(device)); r != midiresult::Ok) {
         return r;
     }
-    std::lock_guard guard(mutex_);
-    if (device < 0 || static_cast<std::size_t>(device) >= inputs_.size()) {
+    if (device < 0 || static_cast<std::size_t>(device) >= inGetNumDevs()) {
         return midiresult::BadDeviceId;
     }
-    const std::uintptr_t id = nextHandle_++;
-    openInputs_[id] =
-        std::make_unique<InputDelivery>(static_cast<MidiInHandle>(id), callback, instance);
-    *handle = static_cast<MidiInHandle>(id);
+    const MidiInHandle id = openInputs_.reserve();
+    openInputs_.insert(id, std::make_shared<OpenInput>(id, callback, instance));
+    *handle = id;
     return midiresult::Ok;
 }
 
@@ -153,65 +132,53 @@ MidiResult ScriptedMidiService::inPrepareHeader(MidiInHandle handle, MidiHeader*
     if (MidiResult r = record("inPrepareHeader"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->prepare(header) : midiresult::InvalidHandle;
+    return openInputs_.prepare(handle, header);
 }
 
 MidiResult ScriptedMidiService::inAddBuffer(MidiInHandle handle, MidiHeader* header) {
     if (MidiResult r = record("inAddBuffer"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->addBuffer(header) : midiresult::InvalidHandle;
+    return openInputs_.addBuffer(handle, header);
 }
 
 MidiResult ScriptedMidiService::inStart(MidiInHandle handle) {
     if (MidiResult r = record("inStart"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->start() : midiresult::InvalidHandle;
+    return openInputs_.start(handle);
 }
 
 MidiResult ScriptedMidiService::inStop(MidiInHandle handle) {
     if (MidiResult r = record("inStop"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->stop() : midiresult::InvalidHandle;
+    return openInputs_.stop(handle);
 }
 
 MidiResult ScriptedMidiService::inReset(MidiInHandle handle) {
     if (MidiResult r = record("inReset"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->reset() : midiresult::InvalidHandle;
+    return openInputs_.reset(handle);
 }
 
 MidiResult ScriptedMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
     if (MidiResult r = record("inUnprepareHeader"); r != midiresult::Ok) {
         return r;
     }
-    InputDelivery* input = delivery(handle);
-    return input ? input->unprepare(header) : midiresult::InvalidHandle;
+    return openInputs_.unprepare(handle, header);
 }
 
 MidiResult ScriptedMidiService::inClose(MidiInHandle handle) {
     if (MidiResult r = record("inClose"); r != midiresult::Ok) {
         return r;
     }
-    std::unique_ptr<InputDelivery> input;
-    {
-        std::lock_guard guard(mutex_);
-        auto it = openInputs_.find(static_cast<std::uintptr_t>(handle));
-        if (it == openInputs_.end()) {
-            return midiresult::InvalidHandle;
-        }
-        input = std::move(it->second);
-        openInputs_.erase(it);
+    const auto input = openInputs_.take(handle);
+    if (!input) {
+        return midiresult::InvalidHandle;
     }
-    input.reset();
+    input->delivery.shutdown();
     return midiresult::Ok;
 }
 
@@ -233,13 +200,10 @@ MidiResult ScriptedMidiService::outOpen(MidiOutHandle* handle, int device) {
     if (MidiResult r = record("outOpen", std::to_string(device)); r != midiresult::Ok) {
         return r;
     }
-    std::lock_guard guard(mutex_);
-    if (device < 0 || static_cast<std::size_t>(device) >= outputs_.size()) {
+    if (device < 0 || static_cast<std::size_t>(device) >= outGetNumDevs()) {
         return midiresult::BadDeviceId;
     }
-    const std::uintptr_t id = nextHandle_++;
-    openOutputs_[id] = device;
-    *handle = static_cast<MidiOutHandle>(id);
+    *handle = openOutputs_.add(std::make_shared<OpenOutput>(OpenOutput{device}));
     return midiresult::Ok;
 }
 
@@ -248,7 +212,7 @@ MidiResult ScriptedMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t 
         return r;
     }
     std::lock_guard guard(mutex_);
-    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+    if (!openOutputs_.contains(handle)) {
         return midiresult::InvalidHandle;
     }
     const auto status = static_cast<unsigned char>(message & 0xFF);
@@ -267,7 +231,7 @@ MidiResult ScriptedMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeade
         return r;
     }
     std::lock_guard guard(mutex_);
-    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+    if (!openOutputs_.contains(handle)) {
         return midiresult::InvalidHandle;
     }
     header->flags |= MHDR_PREPARED;
@@ -282,7 +246,7 @@ MidiResult ScriptedMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* hea
     std::function<void(const std::vector<unsigned char>&)> handler;
     {
         std::lock_guard guard(mutex_);
-        if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+        if (!openOutputs_.contains(handle)) {
             return midiresult::InvalidHandle;
         }
         if ((header->flags & MHDR_PREPARED) == 0) {
@@ -304,7 +268,7 @@ MidiResult ScriptedMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHea
         return r;
     }
     std::lock_guard guard(mutex_);
-    if (openOutputs_.count(static_cast<std::uintptr_t>(handle)) == 0) {
+    if (!openOutputs_.contains(handle)) {
         return midiresult::InvalidHandle;
     }
     header->flags &= ~MHDR_PREPARED;
@@ -315,9 +279,7 @@ MidiResult ScriptedMidiService::outClose(MidiOutHandle handle) {
     if (MidiResult r = record("outClose"); r != midiresult::Ok) {
         return r;
     }
-    std::lock_guard guard(mutex_);
-    return openOutputs_.erase(static_cast<std::uintptr_t>(handle)) == 1 ? midiresult::Ok
-                                                                        : midiresult::InvalidHandle;
+    return openOutputs_.erase(handle) ? midiresult::Ok : midiresult::InvalidHandle;
 }
 
 }  // namespace tessaline::test

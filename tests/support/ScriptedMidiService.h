@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/DeliveredInputs.h"
+#include "platform/HandleTable.h"
 #include "platform/InputDelivery.h"
 #include "platform/MidiService.h"
 
@@ -75,7 +77,16 @@ class ScriptedMidiService : public MidiService {
   private:
     // Records the call and returns the injected failure for it, if any.
     MidiResult record(const std::string& name, const std::string& detail = {});
-    InputDelivery* delivery(MidiInHandle handle);
+    struct OpenInput {
+        OpenInput(MidiInHandle handle, MidiInCallback callback, std::uintptr_t instance)
+            : delivery(handle, callback, instance) {}
+        InputDelivery delivery;
+    };
+    struct OpenOutput {
+        int device;
+    };
+    // The first input still open, or null.
+    std::shared_ptr<OpenInput> firstInput() const;
 
     mutable std::mutex mutex_;
     std::vector<std::string> inputs_;
@@ -86,9 +97,8 @@ class ScriptedMidiService : public MidiService {
     std::map<std::string, int> failures_;
     std::map<std::string, MidiResult> failureCodes_;
     std::function<void(const std::vector<unsigned char>&)> onLongSent_;
-    std::uintptr_t nextHandle_ = 1;
-    std::map<std::uintptr_t, std::unique_ptr<InputDelivery>> openInputs_;
-    std::map<std::uintptr_t, int> openOutputs_;
+    DeliveredInputs<OpenInput> openInputs_;
+    HandleTable<MidiOutHandle, OpenOutput> openOutputs_;
     std::atomic<bool> outputsVirtual_{false};
 };
 

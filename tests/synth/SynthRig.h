@@ -23,9 +23,8 @@ struct SynthRig {
     void deliver(const Bytes& message) {
         auto exact = std::make_unique<unsigned char[]>(message.size());
         std::copy(message.begin(), message.end(), exact.get());
-        device.lock();
+        const MidiPort::ScopedLock held(device);
         device.onLongMessage(exact.get(), static_cast<int>(message.size()));
-        device.unlock();
     }
 
     std::vector<unsigned> noticeMessages() {
@@ -37,7 +36,7 @@ struct SynthRig {
     }
 
     ScriptedMidiService midi;
-    MemoryProfile profile;
+    InMemoryProfile profile;
     BoxRecorder boxes;
     NoticeQueue notices;
     RecordingClock clock;
@@ -80,7 +79,7 @@ inline Bytes pattern(int size, int first = 1) {
 }
 
 inline Bytes blockBytes(const ByteBlock& block) {
-    return block.data ? Bytes(block.data, block.data + block.size) : Bytes{};
+    return Bytes(block.bytes().begin(), block.bytes().end());
 }
 
 }  // namespace tessaline::test

@@ -41,7 +41,7 @@ VoiceRecord voiceOf(const Model& model, int seed = 0) {
     for (int b = 0; b < 4; ++b) {
         voice.blocks[b].allocate(model.sizes[b]);
         for (int i = 0; i < model.sizes[b]; ++i) {
-            voice.blocks[b].data[i] =
+            voice.blocks[b].data()[i] =
                 static_cast<unsigned char>((seed + b * 40 + i * 3 + 1) & 0x7F);
         }
     }
@@ -252,7 +252,7 @@ TEST_F(CopyTest, NameAndCategoryGoToThePerformanceCommon) {
         copy(voice, kPerformance, 0, 0, 0, false, false, true);
         const auto ps = params();
         for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x0C, 0x0D}) {
-            EXPECT_EQ(writesTo(ps, 0x300000 + i), once({voice.blocks[0].data[i]}))
+            EXPECT_EQ(writesTo(ps, 0x300000 + i), once({voice.blocks[0].data()[i]}))
                 << "offset " << i;
         }
         EXPECT_TRUE(writesTo(ps, 0x30000A).empty());
@@ -310,7 +310,7 @@ TEST_F(CopyTest, MotifEsLayerFlagsNeverNeedAnEighthBit) {
     for (const auto& [layer, expected] : cases) {
         rig.midi.clearRecords();
         VoiceRecord voice = voiceOf(kMotifEs7);
-        voice.blocks[0].data[0x16] = layer;
+        voice.blocks[0].data()[0x16] = layer;
         copy(voice, kPerformance, 0, 0, 3);
         EXPECT_EQ(writesTo(params(), 0x31031F), once({expected})) << "C[16] = " << int(layer);
     }
@@ -322,8 +322,8 @@ TEST_F(CopyTest, EveryValueReadsItsOwnOffsetOfTheVoice) {
     VoiceRecord v = voiceOf(kMotif7, 17);
     copy(v, kSongMix, 0, 0, 3);
     auto ps = params();
-    const auto& C = v.blocks[0].data;
-    const auto& D = v.blocks[1].data;
+    const std::uint8_t* C = v.blocks[0].data();
+    const std::uint8_t* D = v.blocks[1].data();
     EXPECT_EQ(writesTo(ps, 0x370304), once({D[0x03]}));
     EXPECT_EQ(writesTo(ps, 0x37030E), once({C[0x25]}));
     EXPECT_EQ(writesTo(ps, 0x370310), once({0x08, 0x00}));
@@ -336,8 +336,8 @@ TEST_F(CopyTest, EveryValueReadsItsOwnOffsetOfTheVoice) {
 
     identify(kMotifEs7);
     v = voiceOf(kMotifEs7, 23);
-    const auto& E = v.blocks[0].data;
-    const auto& DE = v.blocks[1].data;
+    const std::uint8_t* E = v.blocks[0].data();
+    const std::uint8_t* DE = v.blocks[1].data();
     copy(v, kSongMix, 0, 0, 3);
     ps = params();
     EXPECT_EQ(writesTo(ps, 0x37030E), once({E[0x35]}));

@@ -63,11 +63,11 @@ TEST_F(DisplayLines, PerformanceLineUsesTheUserBank) {
 TEST(ByteBlockName, ShortBlocksAndCopies) {
     ByteBlock block;
     block.allocate(4);
-    std::copy_n("Abcd", 4, block.data);
+    std::copy_n("Abcd", 4, block.data());
     EXPECT_EQ(block.name(), "Abcd");
 
     ByteBlock copy = block;
-    copy.data[0] = 'X';
+    copy.data()[0] = 'X';
     EXPECT_EQ(block.name(), "Abcd");
     EXPECT_EQ(copy.name(), "Xbcd");
 }

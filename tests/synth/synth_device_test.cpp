@@ -48,7 +48,7 @@ TEST_P(Identification, ReplyAppliesModelAndNotifiesOnce) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(blockBytes(voice.blocks[i]), Bytes(model.voiceSizes[i], 0)) << "block " << i;
     }
-    EXPECT_EQ(rig.device.performanceCommonSnapshot().size, model.performanceSize);
+    EXPECT_EQ(rig.device.performanceCommonSnapshot().size(), model.performanceSize);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryModel, Identification, testing::ValuesIn(kModelCases),
@@ -93,7 +93,7 @@ TEST(IdentificationAgain, NewModelReplacesLayoutAndDiscardsBlocks) {
     EXPECT_EQ(rig.device.modelIdText(), "6B");
     EXPECT_EQ(rig.device.bankCount(), 5);
     const VoiceRecord voice = rig.device.voiceSnapshot();
-    EXPECT_EQ(voice.blocks[0].size, 66);
+    EXPECT_EQ(voice.blocks[0].size(), 66);
     EXPECT_EQ(blockBytes(voice.blocks[1]), Bytes(15, 0));
     EXPECT_EQ(rig.device.voiceBlockCounts(), (std::array<unsigned, 4>{}));
 }

@@ -84,7 +84,7 @@ struct CliRig {
     std::mutex lock;
     std::ostringstream trace;
     cli::TracingMidiService tracing;
-    MemoryProfile stored;
+    InMemoryProfile stored;
     cli::OverlayProfile overlay;
     std::ostringstream out;
     std::ostringstream err;

@@ -20,7 +20,7 @@ PortServices servicesOf(WindowRig& rig) {
     return PortServices{rig.sim.service(), rig.profile, rig.boxes, rig.poster, rig.clock};
 }
 
-MemoryProfile& choosing(MemoryProfile& profile, int instrument) {
+InMemoryProfile& choosing(InMemoryProfile& profile, int instrument) {
     profile.writeInt("", "MIDI Device In", instrument);
     profile.writeInt("", "MIDI Device Out", instrument);
     return profile;

@@ -126,7 +126,7 @@ class WindowRig {
 
     VirtualInstruments sim;
     const int instrument;
-    MemoryProfile profile;
+    InMemoryProfile profile;
     WatchingBoxes boxes;
     QtPoster poster;
     WatchingClock clock;

@@ -97,7 +97,7 @@ class SetupTest : public ::testing::Test {
     }
 
     DeviceListService midi;
-    MemoryProfile profile;
+    InMemoryProfile profile;
     BoxRecorder boxes;
     NoticeQueue notices;
     RecordingClock clock;

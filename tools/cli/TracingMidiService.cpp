@@ -26,13 +26,20 @@ void TracingMidiService::writeLine(const char* prefix, const unsigned char* data
 
 MidiResult TracingMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
                                       std::uintptr_t instance) {
-    auto record = std::make_unique<OpenInput>(OpenInput{this, callback, instance});
-    OpenInput* raw = record.get();
-    const MidiResult result = inner().inOpen(handle, device, &TracingMidiService::traceCallback,
-                                             reinterpret_cast<std::uintptr_t>(raw));
+    if (handle == nullptr) {
+        return inner().inOpen(handle, device, callback, instance);
+    }
+    auto relay = std::make_shared<InputRelay>(
+        callback, instance, [this](unsigned message, std::uintptr_t param1) {
+            const auto* header = reinterpret_cast<const MidiHeader*>(param1);
+            if (message == MIM_LONGDATA && header != nullptr && header->bytesRecorded > 0) {
+                writeLine("< ", header->data, header->bytesRecorded);
+            }
+        });
+    const MidiResult result = relay->open(inner(), device);
+    *handle = relay->inner();
     if (result == midiresult::Ok) {
-        std::lock_guard guard(inputsLock_);
-        inputs_[static_cast<std::uintptr_t>(*handle)] = std::move(record);
+        inputs_.insert(*handle, std::move(relay));
     }
     return result;
 }
@@ -40,24 +47,10 @@ MidiResult TracingMidiService::inOpen(MidiInHandle* handle, int device, MidiInCa
 MidiResult TracingMidiService::inClose(MidiInHandle handle) {
     const MidiResult result = inner().inClose(handle);
     if (result == midiresult::Ok) {
-        // The inner close has ended its delivery thread, so nobody uses the record any more.
-        std::lock_guard guard(inputsLock_);
-        inputs_.erase(static_cast<std::uintptr_t>(handle));
+        // The inner close has ended its delivery thread, so nobody uses the relay any more.
+        inputs_.erase(handle);
     }
     return result;
-}
-
-void TracingMidiService::traceCallback(MidiInHandle handle, unsigned message,
-                                       std::uintptr_t instance, std::uintptr_t param1,
-                                       std::uintptr_t param2) {
-    auto* record = reinterpret_cast<OpenInput*>(instance);
-    if (message == MIM_LONGDATA) {
-        const auto* header = reinterpret_cast<const MidiHeader*>(param1);
-        if (header != nullptr && header->bytesRecorded > 0) {
-            record->self->writeLine("< ", header->data, header->bytesRecorded);
-        }
-    }
-    record->callback(handle, message, record->instance, param1, param2);
 }
 
 MidiResult TracingMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <map>
-#include <memory>
 #include <mutex>
 #include <ostream>
 
 #include "platform/ForwardingMidiService.h"
+#include "platform/HandleTable.h"
+#include "platform/InputRelay.h"
 
 namespace tessaline::cli {
 
@@ -24,19 +24,12 @@ class TracingMidiService final : public ForwardingMidiService {
     MidiResult outLongMsg(MidiOutHandle h, MidiHeader* header) override;
 
   private:
-    struct OpenInput {
-        TracingMidiService* self;
-        MidiInCallback callback;
-        std::uintptr_t instance;
-    };
-    static void traceCallback(MidiInHandle handle, unsigned message, std::uintptr_t instance,
-                              std::uintptr_t param1, std::uintptr_t param2);
     void writeLine(const char* prefix, const unsigned char* data, std::size_t length);
 
     std::ostream& out_;
     std::mutex& outLock_;
-    std::mutex inputsLock_;
-    std::map<std::uintptr_t, std::unique_ptr<OpenInput>> inputs_;
+    // Under the inner service's handles; each relay lives until its input is closed.
+    HandleTable<MidiInHandle, InputRelay> inputs_;
 };
 
 }  // namespace tessaline::cli
