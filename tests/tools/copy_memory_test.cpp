@@ -62,7 +62,7 @@ std::map<unsigned, int> writesInTrace(const std::string& trace, bool twoByteMode
 }
 
 std::vector<unsigned char> bytesOf(const ByteBlock& block) {
-    return {block.data, block.data + block.size};
+    return {block.bytes().begin(), block.bytes().end()};
 }
 
 class CopyIntoInstrument : public ::testing::TestWithParam<Case> {};
