@@ -2,10 +2,10 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "ui/setup/MidiSetupDialog.h"
 #include "platform/qt/WindowTimers.h"
 #include "ui/MainDialog.h"
 #include "ui/TimerIds.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 namespace tessaline {
 

@@ -5,10 +5,10 @@
 
 #include <QComboBox>
 
-#include "ui/setup/MidiSetupDialog.h"
 #include "res/ResourceIds.h"
 #include "tests/ui/WindowRig.h"
 #include "ui/TimerIds.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 namespace tessaline::test {
 namespace {

@@ -18,7 +18,6 @@
 #include <optional>
 #include <vector>
 
-#include "ui/setup/MidiSetupDialog.h"
 #include "res/AboutDialogTemplate.h"
 #include "res/Images.h"
 #include "res/ResourceIds.h"
@@ -32,6 +31,7 @@
 #include "ui/PictureControl.h"
 #include "ui/ProgressPopup.h"
 #include "ui/about/AboutDialog.h"
+#include "ui/setup/MidiSetupDialog.h"
 
 namespace tessaline::test {
 namespace {
