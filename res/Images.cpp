@@ -1,7 +1,9 @@
 #include "res/Images.h"
 
 #include "res/ImageDrawing.h"
+#include "res/MidiSetupIcon.h"
 #include "res/ResourceIds.h"
+#include "res/SetupDialogTemplate.h"
 
 namespace tessaline {
 
@@ -30,10 +32,11 @@ QIcon loadIcon(int id) {
 }
 
 QPixmap loadIconPixmap(int id, int side, double pixelRatio) {
-    if (id != IDI_MAIN_ICON || side <= 0) {
+    if (side <= 0 || (id != IDI_MAIN_ICON && id != IDI_MIDI_SETUP)) {
         return {};
     }
-    QImage image = drawProgramIcon(qRound(side * pixelRatio));
+    const int pixels = qRound(side * pixelRatio);
+    QImage image = id == IDI_MAIN_ICON ? drawProgramIcon(pixels) : drawMidiSetupIcon(pixels);
     image.setDevicePixelRatio(pixelRatio);
     return QPixmap::fromImage(image);
 }

@@ -261,12 +261,21 @@ TEST_F(CopyTest, NameAndCategoryGoToThePerformanceCommon) {
     }
 }
 
-// One whole copy per layout, message by message, against a list kept beside this file: a step
-// moved, dropped or given another value shows as the first line that differs.
+// One whole copy per layout and destination, every option on, message by message, against a
+// list kept beside this file: a step moved, dropped or given another value shows as the first
+// line that differs.
 TEST_F(CopyTest, WholeCopyMatchesTheCheckedInSequence) {
-    const std::pair<const Model*, const char*> cases[] = {{&kMotif7, "copy-motif.txt"},
-                                                          {&kMotifEs7, "copy-motif-es.txt"}};
-    for (const auto& [model, file] : cases) {
+    struct Case {
+        const Model* model;
+        int mode;
+        int part;
+        const char* file;
+    };
+    const Case cases[] = {{&kMotif7, kPerformance, 1, "copy-motif.txt"},
+                          {&kMotifEs7, kPerformance, 1, "copy-motif-es.txt"},
+                          {&kMotif7, kSongMix, 10, "copy-motif-mix.txt"},
+                          {&kMotifEs7, kSongMix, 10, "copy-motif-es-mix.txt"}};
+    for (const auto& [model, mode, part, file] : cases) {
         std::ifstream in(std::string(TESSALINE_GOLDEN_DIR) + "/" + file);
         ASSERT_TRUE(in) << file;
         std::vector<std::string> expected;
@@ -276,8 +285,7 @@ TEST_F(CopyTest, WholeCopyMatchesTheCheckedInSequence) {
             }
         }
         identify(*model);
-        const CopyReport report =
-            copy(voiceOf(*model, 9), kPerformance, 1, 0x25, 1, true, true, true);
+        const CopyReport report = copy(voiceOf(*model, 9), mode, 1, 0x25, part, true, true, true);
         const auto ps = params();
         WrittenValues onTheWire;
         std::vector<std::string> actual;

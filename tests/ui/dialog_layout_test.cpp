@@ -243,6 +243,17 @@ std::optional<QPoint> findImage(const QImage& shot, const QImage& image) {
     return std::nullopt;
 }
 
+// The first picture among the window's controls. PictureControl has no meta-object of its own,
+// so findChild would take any widget for one.
+PictureControl* findPicture(QWidget& window) {
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (auto* picture = dynamic_cast<PictureControl*>(child)) {
+            return picture;
+        }
+    }
+    return nullptr;
+}
+
 // Drawn for the control's pixel ratio, pixel for pixel, in the middle of the control.
 void expectDrawnWhole(QWidget& control, const QPixmap& image) {
     SCOPED_TRACE(nameOf(control));
@@ -261,7 +272,7 @@ TEST(DialogLayout, PicturesAreDrawnAtTheirOwnSizeForThePixelRatio) {
     rig.window.show();
     const double ratio = rig.window.devicePixelRatioF();
 
-    auto* banner = rig.window.findChild<PictureControl*>();
+    auto* banner = findPicture(rig.window);
     ASSERT_NE(banner, nullptr);
     EXPECT_EQ(banner->picture().deviceIndependentSize().toSize(), QSize(483, 68));
     EXPECT_EQ(banner->picture().devicePixelRatio(), ratio);
@@ -280,12 +291,19 @@ TEST(DialogLayout, PicturesAreDrawnAtTheirOwnSizeForThePixelRatio) {
     {
         AboutDialog about(LinkServices{shell, boxes, cursors});
         about.show();
-        auto* icon = about.findChild<PictureControl*>();
+        auto* icon = findPicture(about);
         ASSERT_NE(icon, nullptr);
         const int side = std::min(icon->width(), icon->height());
         expectDrawnWhole(*icon, loadIconPixmap(IDI_MAIN_ICON, side, ratio));
     }
     HyperLink::forgetSharedHandCursor();
+
+    MidiSetupDialog setup(rig.device);
+    setup.show();
+    auto* socket = findPicture(setup);
+    ASSERT_NE(socket, nullptr);
+    const int side = std::min(socket->width(), socket->height());
+    expectDrawnWhole(*socket, loadIconPixmap(IDI_MIDI_SETUP, side, ratio));
 }
 
 }  // namespace

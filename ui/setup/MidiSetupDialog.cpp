@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QShowEvent>
 #include <algorithm>
@@ -11,7 +9,6 @@
 #include <vector>
 
 #include "platform/qt/DialogOwner.h"
-#include "res/MidiSetupIcon.h"
 #include "res/SetupDialogTemplate.h"
 
 namespace tessaline {
@@ -65,20 +62,7 @@ void fillSpeedList(QComboBox& list, const SendSpeed& current) {
 
 MidiSetupDialog::MidiSetupDialog(MidiPort& port, QWidget* parent)
     : QDialog(parent), port_(port), inDevice(port.inputDevice()), outDevice(port.outputDevice()) {
-    QLabel* icon = nullptr;
-    built_ =
-        buildDialog(*this, setupDialogTemplate(),
-                    [&icon](const ControlTemplate& entry, QWidget* window) -> QWidget* {
-                        if (entry.kind != ControlKind::Icon || entry.resourceId != IDI_MIDI_SETUP) {
-                            return nullptr;
-                        }
-                        icon = new QLabel(window);
-                        return icon;
-                    });
-    if (icon != nullptr) {
-        const int side = std::min(icon->width(), icon->height());
-        icon->setPixmap(QPixmap::fromImage(drawMidiSetupIcon(side)));
-    }
+    built_ = buildDialog(*this, setupDialogTemplate());
     inputList_ = built_.find<QComboBox>(IDC_MIDI_IN_LIST);
     outputList_ = built_.find<QComboBox>(IDC_MIDI_OUT_LIST);
     speedList_ = built_.find<QComboBox>(IDC_SEND_SPEED_LIST);
