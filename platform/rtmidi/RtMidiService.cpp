@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <limits>
 #include <utility>
 
 #include "midi/ShortMessage.h"
@@ -10,6 +11,15 @@
 #include "platform/rtmidi/InputPump.h"
 
 namespace tessaline {
+
+namespace {
+
+// Starting a system and listing its ports have no time-out of their own: a slow server is
+// waited for as long as the program's deadline allows, so that it is not taken for an absent
+// one.
+constexpr int kUntilTheDeadline = std::numeric_limits<int>::max();
+
+}  // namespace
 
 // One open input: the backend's thread writes into the pump and wakes the worker, which turns
 // the bytes into messages for the delivery.
@@ -72,7 +82,7 @@ RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
                 } catch (...) {
                 }
             },
-            options_.openTimeoutMs);
+            kUntilTheDeadline);
         if (finished && *started) {
             backends_.push_back(std::move(*started));
         }
@@ -137,7 +147,7 @@ std::vector<RtMidiService::Device> RtMidiService::listDevices(bool inputs) {
                 }
             }
         },
-        options_.openTimeoutMs);
+        kUntilTheDeadline);
     // A list that is not there in time is empty: the job may still be writing into it.
     std::vector<Device> devices = finished ? std::move(*listed) : std::vector<Device>();
     std::lock_guard guard(mutex_);
