@@ -52,7 +52,8 @@ bool EndpointWorker::stop(int timeoutMs) {
             // call into a MIDI library that never returns can be neither joined nor interrupted.
             // The thread keeps itself and what its jobs hold alive, touches nothing else, and
             // ends on its own if the call ever returns. A port leaves at most one behind, and
-            // only once its time-out has passed.
+            // only once its time-out has passed; so does, under a program's deadline, the start,
+            // a listing or the release of a MIDI system (RtMidiService::withinDeadline).
             stuck_.store(true);
             thread_.detach();
             return false;

@@ -11,7 +11,8 @@
 
 namespace tessaline {
 
-// One thread that makes the calls into a MIDI library for one open port, so that a call that
+// One thread that makes the calls into a MIDI library for one open port (or for one step that
+// a deadline bounds, see RtMidiServiceOptions::deadline), so that a call that
 // never returns (a library spinning on a buffer that a vanished server no longer empties, a
 // close that waits for it) costs the caller a time-out instead of the program. stop() joins
 // the thread, unless a call has got stuck in it.

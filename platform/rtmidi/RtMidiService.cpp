@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
+#include <chrono>
+#include <limits>
 #include <utility>
 
 #include "midi/ShortMessage.h"
@@ -10,6 +11,15 @@
 #include "platform/rtmidi/InputPump.h"
 
 namespace tessaline {
+
+namespace {
+
+// Starting a system and listing its ports have no time-out of their own: a slow server is
+// waited for as long as the program's deadline allows, so that it is not taken for an absent
+// one.
+constexpr int kUntilTheDeadline = std::numeric_limits<int>::max();
+
+}  // namespace
 
 // One open input: the backend's thread writes into the pump and wakes the worker, which turns
 // the bytes into messages for the delivery.
@@ -59,14 +69,22 @@ RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
                              RtMidiServiceOptions options)
     : options_(options) {
     for (const BackendStarter& start : starters) {
+        if (!start) {
+            continue;
+        }
         // A MIDI system that is not there (no ALSA sequencer in a container, no JACK server)
-        // simply has no devices; nobody needs to be told.
-        try {
-            if (std::shared_ptr<MidiBackend> backend = start ? start() : nullptr) {
-                backends_.push_back(std::move(backend));
-            }
-        } catch (const std::exception&) {
-        } catch (...) {
+        // simply has no devices; nobody needs to be told. Nor has one that is not there in time.
+        auto started = std::make_shared<std::shared_ptr<MidiBackend>>();
+        const bool finished = withinDeadline(
+            [start, started] {
+                try {
+                    *started = start();
+                } catch (...) {
+                }
+            },
+            kUntilTheDeadline);
+        if (finished && *started) {
+            backends_.push_back(std::move(*started));
         }
     }
 }
@@ -78,6 +96,37 @@ RtMidiService::~RtMidiService() {
     for (const auto& port : outputs_.takeAll()) {
         closeOutput(port);
     }
+    // Letting a system go closes its clients, which waits on its server like an open does.
+    withinDeadline(
+        [backends = std::move(backends_), ins = std::move(inputList_),
+         outs = std::move(outputList_)]() mutable {
+            ins.clear();
+            outs.clear();
+            backends.clear();
+        },
+        options_.closeTimeoutMs);
+}
+
+bool RtMidiService::withinDeadline(std::function<void()> job, int longestMs) const {
+    if (options_.deadline == nullptr) {
+        job();
+        return true;
+    }
+    const auto worker = EndpointWorker::start();
+    const bool finished = worker->run(std::move(job), waitMs(longestMs));
+    worker->stop(finished ? waitMs(longestMs) : 0);
+    return finished;
+}
+
+int RtMidiService::waitMs(int longestMs) const {
+    if (options_.deadline == nullptr) {
+        return longestMs;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline{Clock::duration(options_.deadline->load())};
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 1, longestMs));
 }
 
 std::vector<std::string> RtMidiService::apiNames() const {
@@ -89,12 +138,18 @@ std::vector<std::string> RtMidiService::apiNames() const {
 }
 
 std::vector<RtMidiService::Device> RtMidiService::listDevices(bool inputs) {
-    std::vector<Device> devices;
-    for (const auto& backend : backends_) {
-        for (std::string& name : inputs ? backend->inputNames() : backend->outputNames()) {
-            devices.push_back(Device{backend, std::move(name)});
-        }
-    }
+    auto listed = std::make_shared<std::vector<Device>>();
+    const bool finished = withinDeadline(
+        [backends = backends_, inputs, listed] {
+            for (const auto& backend : backends) {
+                for (std::string& name : inputs ? backend->inputNames() : backend->outputNames()) {
+                    listed->push_back(Device{backend, std::move(name)});
+                }
+            }
+        },
+        kUntilTheDeadline);
+    // A list that is not there in time is empty: the job may still be writing into it.
+    std::vector<Device> devices = finished ? std::move(*listed) : std::vector<Device>();
     std::lock_guard guard(mutex_);
     (inputs ? inputList_ : outputList_) = devices;
     return devices;
@@ -155,7 +210,7 @@ MidiResult RtMidiService::inOpen(MidiInHandle* handle, int device, MidiInCallbac
         [port, backend = found.backend, name = found.name, result] {
             result->store(backend->openInput(name, *port, port->backend));
         },
-        options_.openTimeoutMs);
+        waitMs(options_.openTimeoutMs));
     if (!finished || result->load() != midiresult::Ok) {
         // An open that is still hanging leaves the worker behind at once.
         const bool closed =
@@ -191,13 +246,6 @@ MidiResult RtMidiService::inReset(MidiInHandle handle) {
 
 MidiResult RtMidiService::inUnprepareHeader(MidiInHandle handle, MidiHeader* header) {
     return inputs_.unprepare(handle, header);
-}
-
-int RtMidiService::closeTimeoutMs() const {
-    if (options_.closeBudgetMs == nullptr) {
-        return options_.closeTimeoutMs;
-    }
-    return std::clamp(options_.closeBudgetMs->load(), 1, options_.closeTimeoutMs);
 }
 
 MidiResult RtMidiService::closeInput(const std::shared_ptr<InputPort>& port) {
@@ -241,7 +289,7 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
     const bool finished =
         port->worker->run([port, backend = found.backend, name = found.name,
                            result] { result->store(backend->openOutput(name, port->backend)); },
-                          options_.openTimeoutMs);
+                          waitMs(options_.openTimeoutMs));
     if (!finished || result->load() != midiresult::Ok) {
         closeOutput(port);
         return finished ? result->load() : midiresult::TimedOut;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,13 +17,20 @@
 
 namespace tessaline {
 
+// A point in time, in ticks of the steady clock, that a program with a time limit of its own
+// keeps up to date.
+using MidiDeadline = std::atomic<std::chrono::steady_clock::rep>;
+
 struct RtMidiServiceOptions {
     int openTimeoutMs = 5000;
     int sendTimeoutMs = 2000;
     int closeTimeoutMs = 3000;
-    // When set, a close waits no longer than this says at the time (a program with a time limit
-    // of its own keeps it up to date).
-    const std::atomic<int>* closeBudgetMs = nullptr;
+    // When set, nothing but a send waits past it: starting the MIDI systems, listing their
+    // ports, opening and closing ports, and letting the systems go at the end. A call that has
+    // not returned by then is left behind on a thread of its own (see EndpointWorker::stop):
+    // a JACK server held up by a frozen client keeps a client's opening or closing waiting for
+    // seconds.
+    const MidiDeadline* deadline = nullptr;
     std::size_t inputQueueBytes = 1u << 16;  // raw input waiting for the pump, per input
 };
 
@@ -78,12 +86,17 @@ class RtMidiService final : public MidiService {
         std::string name;
     };
 
+    // Runs job on the caller's thread; under a deadline, on a thread of its own that is waited
+    // for no longer than the deadline and longestMs allow. True when the job has finished.
+    bool withinDeadline(std::function<void()> job, int longestMs) const;
+    // longestMs, or less when the deadline comes sooner (1 once it has passed).
+    int waitMs(int longestMs) const;
+    int closeTimeoutMs() const { return waitMs(options_.closeTimeoutMs); }
     std::vector<Device> listDevices(bool inputs);
     bool findDevice(bool inputs, int device, Device& found);
     MidiResult closeInput(const std::shared_ptr<InputPort>& port);
     MidiResult closeOutput(const std::shared_ptr<OutputPort>& port);
     MidiResult send(const std::shared_ptr<OutputPort>& port, std::vector<unsigned char> bytes);
-    int closeTimeoutMs() const;
 
     RtMidiServiceOptions options_;
     std::vector<std::shared_ptr<MidiBackend>> backends_;

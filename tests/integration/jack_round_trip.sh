@@ -84,8 +84,32 @@ check_device_gone() {
     grep -q '^Sent [0-9]* of [0-9]* messages$' "$trace" || fail "no count of the messages sent"
 }
 
+# A frozen instrument: the whole command says "Timeout" and ends on its time-out, the first time
+# and the next, when the JACK server is still busy waiting on the frozen client. The command's
+# own bound is half a second over; a second leaves room for a loaded machine.
+check_frozen() {
+    start_instrument "Motif ES8"
+    local victim status start elapsed
+    victim=$(pgrep -P "${instrument_pids[-1]}")
+    kill -STOP "$victim"
+    for run in 1 2; do
+        start=$(date +%s%N)
+        cli_out=$(timeout 60 "$cli_bin" --device "Motif ES8 (virtual)" --timeout 2000 \
+            copy --voice PRE1:A01 --to performance:A01 --part 1 </dev/null 2>&1)
+        status=$?
+        elapsed=$((($(date +%s%N) - start) / 1000000))
+        say "== frozen instrument, run $run: exit $status after $elapsed ms: $(tr '\n' '|' <<<"$cli_out")"
+        [ "$status" = 3 ] || fail "the copy to a frozen instrument exited with $status"
+        expect_line "Timeout"
+        grep -q "no longer available" <<<"$cli_out" && fail "a frozen instrument is not a gone one"
+        [ "$elapsed" -le 3000 ] || fail "the copy to a frozen instrument took $elapsed ms"
+    done
+    kill -KILL "$victim"
+}
+
 check_model "Motif ES7"
 check_model "Motif 7"
 check_device_gone
+check_frozen
 say "PASSED"
 exit 0

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -329,6 +330,48 @@ TEST(RtMidiService, ClosesCleanlyWhileInputKeepsArriving) {
     ASSERT_TRUE(receiver.waitFor(1));
     service.reset();
     EXPECT_EQ(jack->inputsClosed.load(), 21);
+}
+
+// Under a program's deadline, a MIDI system that hangs while it starts or while it lets its
+// clients go (a JACK server held up by a frozen client) holds the program no longer: the call
+// is left to end on its own, and a system not started in time has no devices.
+TEST(RtMidiService, UnderADeadlineAHangingSystemIsLeftToItself) {
+    auto gate = std::make_shared<std::promise<void>>();
+    const std::shared_future<void> opened = gate->get_future().share();
+    auto goesAtTheGate = [opened](std::shared_ptr<std::promise<void>> gone) {
+        return std::shared_ptr<MidiBackend>(new FakeBackend("jack", {"J in"}, {"J out"}),
+                                            [opened, gone](MidiBackend* backend) {
+                                                opened.wait();
+                                                delete backend;
+                                                gone->set_value();
+                                            });
+    };
+    auto firstGone = std::make_shared<std::promise<void>>();
+    auto lateGone = std::make_shared<std::promise<void>>();
+    MidiDeadline deadline{(Clock::now() + std::chrono::hours(1)).time_since_epoch().count()};
+    RtMidiServiceOptions options = quickOptions();
+    options.deadline = &deadline;
+
+    auto service =
+        std::make_unique<RtMidiService>(std::vector<BackendStarter>{[goesAtTheGate, firstGone] {
+                                            return goesAtTheGate(firstGone);
+                                        }},
+                                        options);
+    EXPECT_EQ(service->outGetNumDevs(), 1u);
+    deadline.store(Clock::now().time_since_epoch().count());
+    service.reset();
+
+    RtMidiService late({[goesAtTheGate, opened, lateGone] {
+                           opened.wait();
+                           return goesAtTheGate(lateGone);
+                       }},
+                       options);
+    EXPECT_TRUE(late.apiNames().empty());
+    EXPECT_EQ(late.inGetNumDevs(), 0u);
+
+    gate->set_value();
+    EXPECT_EQ(firstGone->get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(lateGone->get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
 // A short message goes out the same on a real output and into a virtual instrument: refused

@@ -11,8 +11,7 @@
 
 namespace tessaline::cli {
 
-std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs,
-                                                const std::atomic<int>& closeBudgetMs) {
+std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs, const MidiDeadline* deadline) {
     // The window's device list; its virtual instruments run at cable speed unless a test says
     // otherwise.
     const char* noPacing = std::getenv("TESSALINE_NO_PACING");
@@ -20,7 +19,7 @@ std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs,
     RtMidiServiceOptions options;
     options.openTimeoutMs = std::min(options.openTimeoutMs, timeoutMs);
     options.sendTimeoutMs = std::min(options.sendTimeoutMs, timeoutMs);
-    options.closeBudgetMs = &closeBudgetMs;
+    options.deadline = deadline;
     return makeProgramMidiService(pace, options);
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 
 #include "platform/MidiService.h"
 #include "platform/Profile.h"
+#include "platform/rtmidi/RtMidiService.h"
 
 namespace tessaline::cli {
 
 // The MIDI devices the command line offers: the same list the window shows. Opening and sending
-// wait no longer than the command may take (timeoutMs); a close waits no longer than
-// closeBudgetMs says when it happens.
-std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs,
-                                                const std::atomic<int>& closeBudgetMs);
+// wait no longer than the command may take (timeoutMs); with a deadline, nothing but a send
+// waits past it, starting the MIDI systems and closing them included.
+std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs, const MidiDeadline* deadline);
 
 // The user's settings store, as the window reads it (application name "tessaline"); null when
 // this build has none.

@@ -128,7 +128,8 @@ void CliSession::complain(const std::string& line) {
 
 int CliSession::run(const CliOptions& options, MidiService& midi) {
     timeoutMs_ = options.timeoutMs;
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    deadline_ =
+        start_.value_or(std::chrono::steady_clock::now()) + std::chrono::milliseconds(timeoutMs_);
     if (options.pace) {
         device_.setSendSpeed(*options.pace);
     }

@@ -48,6 +48,8 @@ class CliSession {
     // What `devices --watch` waits on between two looks at the lists: true when it is time for
     // the next look, false when the user has interrupted. Without one it lists once.
     void setWatchPause(std::function<bool()> pause) { watchPause_ = std::move(pause); }
+    // The command's time counts from here (the program's start); without it, from run().
+    void setStartTime(std::chrono::steady_clock::time_point start) { start_ = start; }
     // When the command's time runs out: its time-out from the start, and the time its messages
     // took to go out at the chosen speed.
     std::chrono::steady_clock::time_point deadline() const { return deadline_; }
@@ -93,6 +95,7 @@ class CliSession {
     int timeoutMs_ = 4000;
     std::set<unsigned> seen_;  // notices that arrived while asking
     std::function<bool()> watchPause_;
+    std::optional<std::chrono::steady_clock::time_point> start_;
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now();
 };
 

@@ -4,8 +4,6 @@
 
 #include <csignal>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -29,7 +27,9 @@ using namespace tessaline::cli;
 
 namespace {
 
+// What the command may take beyond its time-out: closing the ports, and ending.
 constexpr int kCloseGraceMs = 500;
+constexpr int kExitMarginMs = 100;
 
 // Sleeps a second until the next look at the device lists; false when one of the (blocked)
 // stop signals came instead. Another signal that wakes the wait early only brings the look on.
@@ -38,7 +38,8 @@ bool waitForNextLook(const sigset_t& stopSignals) {
     return sigtimedwait(&stopSignals, nullptr, &second) < 0;
 }
 
-int runCommand(const std::vector<std::string>& args) {
+int runCommand(const std::vector<std::string>& args,
+               std::chrono::steady_clock::time_point started) {
     const ParseResult parsed = parseCommandLine(args);
     if (parsed.options.showHelp) {
         std::cout << usageText();
@@ -71,11 +72,21 @@ int runCommand(const std::vector<std::string>& args) {
         pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     }
 
+    // No wait of the MIDI service lasts past the command's end; closing then has half a second
+    // more. A watch runs until it is stopped.
+    const auto commandEnd = started + std::chrono::milliseconds(options.timeoutMs);
+    MidiDeadline midiDeadline{commandEnd.time_since_epoch().count()};
+    auto closeAfter = [&midiDeadline](std::chrono::steady_clock::time_point end) {
+        midiDeadline.store((end + std::chrono::milliseconds(kCloseGraceMs - kExitMarginMs))
+                               .time_since_epoch()
+                               .count());
+    };
+    auto timeIsUp = [&] {
+        return !options.watch && std::chrono::steady_clock::now() >= commandEnd;
+    };
     std::mutex consoleLock;
-    // Whatever is left of the command's time when it ends, and half a second more, is what
-    // closing the ports may take.
-    std::atomic<int> closeBudgetMs{kCloseGraceMs};
-    std::unique_ptr<MidiService> devices = makeCliMidiService(options.timeoutMs, closeBudgetMs);
+    std::unique_ptr<MidiService> devices =
+        makeCliMidiService(options.timeoutMs, options.watch ? nullptr : &midiDeadline);
     std::unique_ptr<MidiService> tracing;
     MidiService* midi = devices.get();
     if (options.trace) {
@@ -85,7 +96,16 @@ int runCommand(const std::vector<std::string>& args) {
 
     std::unique_ptr<Profile> userProfile = makeUserProfile();
     OverlayProfile profile(userProfile.get());
-    if (const std::string error = chooseDevices(options, *midi, profile); !error.empty()) {
+    // A MIDI system that did not start in time, or a list cut short, is the command's time
+    // running out, not a device that is missing.
+    const std::string error = timeIsUp() ? "" : chooseDevices(options, *midi, profile);
+    if (timeIsUp()) {
+        closeAfter(commandEnd);
+        std::cout << "Timeout\n";
+        return kExitTimeout;
+    }
+    if (!error.empty()) {
+        closeAfter(commandEnd);
         std::cerr << "tessaline-cli: " << error << '\n';
         return kExitUsage;
     }
@@ -98,13 +118,10 @@ int runCommand(const std::vector<std::string>& args) {
     {
         SynthDevice device(PortServices{*midi, profile, boxes, notices, clock});
         CliSession session(device, notices, console);
+        session.setStartTime(started);
         session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
         code = session.run(options, *midi);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              session.deadline() - std::chrono::steady_clock::now())
-                              .count();
-        // Input and output close one after the other.
-        closeBudgetMs.store(static_cast<int>(std::max<long long>(left + kCloseGraceMs, 200) / 2));
+        closeAfter(session.deadline());
     }  // the device closes its ports before the services go
     return code;
 }
@@ -112,7 +129,8 @@ int runCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int code = runCommand(std::vector<std::string>(argv + 1, argv + argc));
+    const auto started = std::chrono::steady_clock::now();
+    const int code = runCommand(std::vector<std::string>(argv + 1, argv + argc), started);
     // Everything of ours is closed. A MIDI library call that never returned (a JACK graph held
     // up by a frozen client) may still hold a thread, and the library's own teardown would wait
     // for it: the command has its answer, so it ends here, on time.
