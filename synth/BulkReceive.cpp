@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -63,6 +64,7 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
         postToMainWindow(WM_SYNTH_IDENTIFIED, 0, 0);
     }
     if (!verifyBulk(data, length)) {
+        dumps_.damaged();
         return;
     }
 
@@ -77,13 +79,14 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
     // as damaged as one with a wrong sum, and said so the same way.
     if (present != declared) {
         ++receiveCounts_.damagedBlocks;
+        dumps_.damaged();
         messageBoxes().showLater(kBulkReceiveError, "", BoxIcon::Error);
         return;
     }
     if ((address >> 16) == kFooterHigh) {
         ++receiveCounts_.footers;
     }
-    keepDestinationBlock(address, data, length);
+    keepDumpBlock(address, data, length);
     const Route* route = routeOf(address);
     if (route == nullptr) {
         return;  // headers, footers and blocks this program does not use
@@ -114,13 +117,49 @@ void SynthDevice::onLongMessage(const unsigned char* data, int length) {
     }
 }
 
-void SynthDevice::keepDestinationBlock(int address, const unsigned char* data, int length) {
+void SynthDevice::keepDumpBlock(int address, const unsigned char* data, int length) {
     const FamilyLayout& layout = familyLayout(family_);
     const int present = length - layout.dataOffset - kTrailerBytes;
-    if (destinationDump_.take(address,
-                              {data + layout.dataOffset, static_cast<std::size_t>(present)})) {
-        postToMainWindow(WM_DESTINATION_DUMP_RECEIVED, 0, 0);
+    std::optional<CompletedDump> closed =
+        dumps_.take(address, {data + layout.dataOffset, static_cast<std::size_t>(present)},
+                    {data, static_cast<std::size_t>(length)});
+    if (closed) {
+        dumpClosed(std::move(*closed));
     }
+}
+
+void SynthDevice::dumpClosed(CompletedDump dump) {
+    if (dump.area == kVoiceDumpArea) {
+        const AnswerTracker::Label label = voiceRequests_.answered();
+        if (label.certain && !dump.damaged) {
+            wholeVoiceArrived(label, dump);
+        }
+        return;
+    }
+    if (dump.area != kPerformanceDumpArea && dump.area != kMixDumpArea) {
+        return;
+    }
+    lastDestination_ = DestinationAnswer{destinationRequests_.answered(), std::move(dump)};
+    ++destinationAnswers_;
+    postToMainWindow(WM_DESTINATION_DUMP_RECEIVED, 0, 0);
+}
+
+void SynthDevice::wholeVoiceArrived(const AnswerTracker::Label& label, const CompletedDump& dump) {
+    const FamilyLayout& layout = familyLayout(family_);
+    WholeVoice voice{label.serial, label.tag, {}};
+    for (std::size_t i = 0; i < std::size(kVoiceBlockAddresses); ++i) {
+        const auto block = std::find_if(
+            dump.blocks.begin(), dump.blocks.end(),
+            [i](const ReceivedBlock& b) { return b.address == kVoiceBlockAddresses[i]; });
+        const auto size = static_cast<std::size_t>(layout.voiceBlockSizes[i]);
+        if (block == dump.blocks.end() || block->data.size() < size) {
+            return;  // not the whole voice
+        }
+        voice.record.blocks[i].allocate(static_cast<int>(size));
+        std::memcpy(voice.record.blocks[i].data(), block->data.data(), size);
+    }
+    wholeVoice_ = std::move(voice);
+    postToMainWindow(WM_VOICE_DUMP_RECEIVED, 0, 0);
 }
 
 bool SynthDevice::verifyBulk(const unsigned char* data, int length) {

@@ -226,11 +226,13 @@ copyscript::CopyInputs makeInputs(const MidiPort& port, const VoiceRecord& voice
 CopyReport SynthDevice::sendCopy(const CopyPlan& plan) {
     CopyReport report;
     report.planned = static_cast<int>(plan.size());
-    // A message that fails has shown its box; the rest still go, as they always have.
+    // A message that fails has shown its box; the rest would land on a part half written, and
+    // each would raise a box of its own.
     for (const PlannedMessage& message : plan) {
-        if (sendPlanned(message) == 0) {
-            ++report.sent;
+        if (sendPlanned(message) != 0) {
+            break;
         }
+        ++report.sent;
     }
     report.written = writtenValues(plan);
     return report;
@@ -258,7 +260,13 @@ CopyPlan SynthDevice::planCopyOfFamily(int mode, unsigned char bankIndex, unsign
                                        int withName) const {
     // A dump arriving on the input thread during the copy must not change what is sent, so
     // the script reads a copy taken under the port's lock.
-    const VoiceRecord voice = voiceSnapshot();
+    return planCopy(voiceSnapshot(), mode, bankIndex, program, part, withSysFx, withInsFx,
+                    withName);
+}
+
+CopyPlan SynthDevice::planCopy(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                               unsigned char program, unsigned char part, int withSysFx,
+                               int withInsFx, int withName) const {
     const copyscript::Script& script =
         family() == FamilyMotifES ? copyscript::motifEsScript() : copyscript::motifScript();
     return copyscript::plan(script, makeInputs(*this, voice, mode, bankIndex, program, part,

@@ -8,49 +8,82 @@ namespace {
 
 constexpr int kHeaderHigh = 0x0E;
 constexpr int kFooterHigh = 0x0F;
-constexpr int kDestinationMids[] = {0x4F, 0x5F};  // performance, song mix
 
-bool isDestinationMarker(int address, int high) {
-    const int mid = (address >> 8) & 0xFF;
-    return (address >> 16) == high && (address & 0xFF) == 0 &&
-           std::find(std::begin(kDestinationMids), std::end(kDestinationMids), mid) !=
-               std::end(kDestinationMids);
+int areaOf(int address) {
+    return (address >> 8) & 0xFF;
+}
+
+bool isDestination(int area) {
+    return area == kPerformanceDumpArea || area == kMixDumpArea;
 }
 
 }  // namespace
 
-bool DumpCollector::take(int address, std::span<const unsigned char> data) {
+std::optional<CompletedDump> DumpCollector::take(int address, std::span<const unsigned char> data,
+                                                 std::span<const unsigned char> message) {
     const int high = address >> 16;
     if (high == kHeaderHigh) {
-        // Any header ends the dump under way; only a destination's starts a new one.
-        collecting_.clear();
-        open_ = isDestinationMarker(address, kHeaderHigh) ? address : 0;
-        return false;
+        // Any header ends the dump under way, which then never closes.
+        collecting_ = CompletedDump{areaOf(address), {}, {}, false};
+        bytes_ = 0;
+        open_ = true;
+        keep(message);
+        return std::nullopt;
     }
     if (high == kFooterHigh) {
-        const bool closes = open_ != 0 && address == open_ + (1 << 16);
-        open_ = 0;
-        if (!closes) {
-            collecting_.clear();
-            return false;
-        }
-        last_ = std::move(collecting_);
-        collecting_.clear();
+        return close(areaOf(address), message);
+    }
+    if (!open_) {
+        return std::nullopt;  // a block outside any dump: a single block sent on its own
+    }
+    if (collecting_.blocks.size() >= kMaxBlocks) {
+        collecting_.damaged = true;
+        return std::nullopt;
+    }
+    keep(message);
+    collecting_.blocks.push_back({address, {data.begin(), data.end()}});
+    return std::nullopt;
+}
+
+std::optional<CompletedDump> DumpCollector::close(int area,
+                                                  std::span<const unsigned char> message) {
+    CompletedDump done;
+    const bool headed = open_ && collecting_.area == area;
+    if (headed) {
+        done = std::move(collecting_);
+    } else {
+        // A footer without its header: the answer came, but not whole.
+        done.area = area;
+        done.damaged = true;
+    }
+    open_ = false;
+    collecting_ = {};
+    if (done.messages.size() < kMaxBlocks + 2 && bytes_ + message.size() <= kMaxBytes) {
+        done.messages.emplace_back(message.begin(), message.end());
+    } else {
+        done.damaged = true;
+    }
+    bytes_ = 0;
+    if (isDestination(area) && headed) {
+        last_ = done.blocks;
         ++completed_;
-        return true;
     }
-    if (open_ == 0) {
-        return false;
+    return done;
+}
+
+void DumpCollector::keep(std::span<const unsigned char> message) {
+    if (bytes_ + message.size() > kMaxBytes) {
+        collecting_.damaged = true;
+        return;
     }
-    ReceivedBlock block{address, {data.begin(), data.end()}};
-    auto same = std::find_if(collecting_.begin(), collecting_.end(),
-                             [address](const ReceivedBlock& b) { return b.address == address; });
-    if (same != collecting_.end()) {
-        *same = std::move(block);
-    } else if (collecting_.size() < kMaxBlocks) {
-        collecting_.push_back(std::move(block));
+    bytes_ += message.size();
+    collecting_.messages.emplace_back(message.begin(), message.end());
+}
+
+void DumpCollector::damaged() {
+    if (open_) {
+        collecting_.damaged = true;
     }
-    return false;
 }
 
 void DumpCollector::reset() {

@@ -75,21 +75,44 @@ void SynthDevice::requestDump(unsigned char hi, unsigned char lo) {
     sendTemplate(kRequestClose, hi, lo);
 }
 
-void SynthDevice::requestVoiceDump() {
+// The request is noted before it goes out: its answer may arrive before the send returns.
+unsigned SynthDevice::requestVoiceDump(int selection) {
+    unsigned serial = 0;
+    {
+        std::lock_guard guard(inputLock);
+        serial = voiceRequests_.ask(selection);
+    }
     requestDump(kVoiceDumpHi, kDumpLo);
+    return serial;
 }
 
-void SynthDevice::requestPerformanceDump() {
+unsigned SynthDevice::requestPerformanceDump(int tag) {
+    unsigned serial = 0;
+    {
+        std::lock_guard guard(inputLock);
+        serial = destinationRequests_.ask(tag);
+    }
     requestDump(kPerformanceDumpHi, kDumpLo);
+    return serial;
 }
 
-void SynthDevice::requestMixDump() {
+unsigned SynthDevice::requestMixDump(int tag) {
+    unsigned serial = 0;
+    {
+        std::lock_guard guard(inputLock);
+        serial = destinationRequests_.ask(tag);
+    }
     requestDump(kMixDumpHi, kDumpLo);
+    return serial;
 }
 
-void SynthDevice::selectVoice(unsigned char bankIndex, unsigned char program) {
+unsigned SynthDevice::requestDestinationDump(int mode, int tag) {
+    return mode == kModePerformance ? requestPerformanceDump(tag) : requestMixDump(tag);
+}
+
+unsigned SynthDevice::selectVoice(unsigned char bankIndex, unsigned char program) {
     if (program > kHighestProgram) {
-        return;
+        return 0;
     }
     setMode(kModeVoice);
     // Before identification there are no banks and no program change goes out. A bank index
@@ -106,7 +129,10 @@ void SynthDevice::selectVoice(unsigned char bankIndex, unsigned char program) {
     if (haveBanks) {
         selectProgram(program, bankNumber);
     }
-    requestVoiceDump();
+    // Without the bank the instrument's answer is whatever voice it holds, which names no
+    // selection.
+    return requestVoiceDump(haveBanks && bankNumber >= 0 ? voiceSelection(bankIndex, program)
+                                                         : kUnknownSelection);
 }
 
 void SynthDevice::selectPerformance(unsigned char program) {

@@ -1,5 +1,7 @@
 #include "synth/ReadBack.h"
 
+#include <algorithm>
+
 namespace tessaline {
 
 namespace {
@@ -15,8 +17,8 @@ int heldAt(const ReceivedBlock& block, int address) {
 
 }  // namespace
 
-ReadBackResult compareReadBack(const WrittenValues& written,
-                               std::span<const ReceivedBlock> blocks) {
+ReadBackResult compareReadBack(const WrittenValues& written, std::span<const ReceivedBlock> blocks,
+                               std::span<const BlockSpan> expected) {
     ReadBackResult result;
     result.values = static_cast<int>(written.size());
     for (const auto& [address, sent] : written) {
@@ -24,13 +26,23 @@ ReadBackResult compareReadBack(const WrittenValues& written,
         for (auto block = blocks.rbegin(); block != blocks.rend() && found < 0; ++block) {
             found = heldAt(*block, address);
         }
-        if (found < 0) {
+        if (found >= 0) {
+            ++result.checked;
+            if (found != sent) {
+                result.differences.push_back({address, sent, found});
+            }
+            continue;
+        }
+        const auto home = std::find_if(expected.begin(), expected.end(),
+                                       [address](const BlockSpan& b) { return b.holds(address); });
+        if (home == expected.end()) {
             ++result.notReported;
             continue;
         }
-        ++result.checked;
-        if (found != sent) {
-            result.differences.push_back({address, sent, found});
+        ++result.unchecked;
+        if (std::find(result.missingBlocks.begin(), result.missingBlocks.end(), home->address) ==
+            result.missingBlocks.end()) {
+            result.missingBlocks.push_back(home->address);
         }
     }
     return result;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "synth/CopyPlan.h"
+#include "synth/DestinationLayout.h"
 
 namespace tessaline {
 
@@ -22,20 +23,24 @@ struct ValueDifference {
     bool operator==(const ValueDifference&) const = default;
 };
 
-// The read-back check of one copy: of `values` written, `checked` were found in the answer and
-// `notReported` were in no block of it; `differences` lists, by address, the checked values that
-// the instrument holds otherwise.
+// The read-back check of one write: of `values` written, `checked` were found in an intact block
+// of the answer; `unchecked` lie in a block the answer must hold but which did not arrive intact
+// (`missingBlocks` names those blocks); `notReported` lie outside every block the answer holds by
+// design. `differences` lists, by address, the checked values the instrument holds otherwise.
 struct ReadBackResult {
     int values = 0;
     int checked = 0;
+    int unchecked = 0;
     int notReported = 0;
+    std::vector<int> missingBlocks;
     std::vector<ValueDifference> differences;
     bool matches() const { return differences.empty(); }
+    // Every value the answer should hold was seen, and at least one value was.
+    bool complete() const { return unchecked == 0 && checked > 0; }
 };
 
-// An address that no block holds is not reported, never a difference: the instrument only
-// answers with the blocks it has. Where blocks overlap, the later one counts, as it arrived
-// last.
-ReadBackResult compareReadBack(const WrittenValues& written, std::span<const ReceivedBlock> blocks);
+// Where blocks overlap, the later one counts, as it arrived last.
+ReadBackResult compareReadBack(const WrittenValues& written, std::span<const ReceivedBlock> blocks,
+                               std::span<const BlockSpan> expected);
 
 }  // namespace tessaline

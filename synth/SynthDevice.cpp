@@ -65,8 +65,12 @@ void SynthDevice::applyModelLocked(const std::string& name, ModelFamily modelFam
     performanceCommon = std::make_unique<ByteBlock>();
     performanceCommon->allocate(layout.performanceCommonSize);
     voiceBlockCounts_ = {};
-    destinationDump_.reset();
+    dumps_.reset();
     receiveCounts_ = {};
+    voiceRequests_.reset();
+    destinationRequests_.reset();
+    wholeVoice_.reset();
+    lastDestination_.reset();
 }
 
 ModelFamily SynthDevice::family() const {
@@ -91,7 +95,32 @@ std::array<unsigned, 4> SynthDevice::voiceBlockCounts() const {
 
 std::vector<ReceivedBlock> SynthDevice::destinationDumpBlocks() const {
     std::lock_guard guard(inputLock);
-    return destinationDump_.lastDump();
+    return dumps_.lastDump();
+}
+
+std::optional<WholeVoice> SynthDevice::wholeVoice() const {
+    std::lock_guard guard(inputLock);
+    return wholeVoice_;
+}
+
+AnswerTracker::Label SynthDevice::lastVoiceRequest() const {
+    std::lock_guard guard(inputLock);
+    return voiceRequests_.lastAsked();
+}
+
+std::optional<DestinationAnswer> SynthDevice::lastDestinationAnswer() const {
+    std::lock_guard guard(inputLock);
+    return lastDestination_;
+}
+
+unsigned SynthDevice::destinationAnswers() const {
+    std::lock_guard guard(inputLock);
+    return destinationAnswers_;
+}
+
+int SynthDevice::newRequestTag() {
+    std::lock_guard guard(inputLock);
+    return ++lastRequestTag_;
 }
 
 SynthDevice::ReceiveCounts SynthDevice::receiveCounts() const {
@@ -101,7 +130,7 @@ SynthDevice::ReceiveCounts SynthDevice::receiveCounts() const {
 
 unsigned SynthDevice::destinationDumpsCompleted() const {
     std::lock_guard guard(inputLock);
-    return destinationDump_.completed();
+    return dumps_.completed();
 }
 
 }  // namespace tessaline

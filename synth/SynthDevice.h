@@ -2,9 +2,11 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "midi/MidiPort.h"
+#include "synth/AnswerTracker.h"
 #include "synth/ByteBlock.h"
 #include "synth/CopyPlan.h"
 #include "synth/DumpCollector.h"
@@ -26,6 +28,28 @@ inline constexpr int kPerformanceBankNumber = 8128;  // USER performances: MSB 3
 inline constexpr int kModeVoice = 0;
 inline constexpr int kModePerformance = 1;
 inline constexpr int kModeSongMix = 3;
+
+// Who asked for a destination dump: the window's own requests, or a copy session's tag.
+inline constexpr int kWindowRequestTag = 0;
+
+// What a voice dump request asked for: the bank index and program of the selection, or none.
+inline constexpr int kUnknownSelection = -1;
+inline int voiceSelection(int bankIndex, int program) {
+    return bankIndex * 128 + program;
+}
+
+// A voice whose four blocks all arrived intact in one dump, and the request it answered.
+struct WholeVoice {
+    unsigned serial = 0;
+    int selection = kUnknownSelection;
+    VoiceRecord record;
+};
+
+// A performance or song mix dump that closed, and the request it is taken to answer.
+struct DestinationAnswer {
+    AnswerTracker::Label label;
+    CompletedDump dump;
+};
 
 // The MIDI port specialised for the instrument family: identification, parameter changes,
 // bulk dump requests, received blocks, the bank list and display lines, and the copy scripts.
@@ -51,11 +75,17 @@ class SynthDevice : public MidiPort {
     void writeBlock25(int address, const unsigned char* bytes);
     void setMode(int mode);
     void requestDump(unsigned char hi, unsigned char lo);
-    void requestVoiceDump();
-    void requestPerformanceDump();
-    void requestMixDump();
-    void selectVoice(unsigned char bankIndex, unsigned char program);
+    // Each dump request is noted before it goes out, tagged with what it asks for, and returns
+    // its serial; the answers are matched to the requests by order (see AnswerTracker).
+    unsigned requestVoiceDump(int selection = kUnknownSelection);
+    unsigned requestPerformanceDump(int tag = kWindowRequestTag);
+    unsigned requestMixDump(int tag = kWindowRequestTag);
+    unsigned requestDestinationDump(int mode, int tag);
+    // The voice's dump request's serial, or 0 when nothing was asked.
+    unsigned selectVoice(unsigned char bankIndex, unsigned char program);
     void selectPerformance(unsigned char program);
+    // A tag no other requester uses, for a copy session's own requests.
+    int newRequestTag();
 
     // Receiving; both are called with the port's lock held.
     bool verifyBulk(const unsigned char* data, int length);
@@ -83,6 +113,13 @@ class SynthDevice : public MidiPort {
         unsigned footers = 0;
     };
     ReceiveCounts receiveCounts() const;
+    // The newest voice that arrived whole and is known to answer its request, if any.
+    std::optional<WholeVoice> wholeVoice() const;
+    // The newest voice dump request.
+    AnswerTracker::Label lastVoiceRequest() const;
+    // The newest performance or song mix dump that closed, whole or not, and how many have.
+    std::optional<DestinationAnswer> lastDestinationAnswer() const;
+    unsigned destinationAnswers() const;
 
     // The copy scripts: each sends and reports what went out and what it wrote; mode 1 is
     // PERFORMANCE, any other value SONG MIX.
@@ -92,28 +129,40 @@ class SynthDevice : public MidiPort {
     CopyReport copyVoiceToPartES(const VoiceRecord& voice, int mode, unsigned char bankIndex,
                                  unsigned char program, unsigned char part, int withSysFx,
                                  int withInsFx, int withName);
+    // The script of the identified family on the given voice.
+    CopyPlan planCopy(const VoiceRecord& voice, int mode, unsigned char bankIndex,
+                      unsigned char program, unsigned char part, int withSysFx, int withInsFx,
+                      int withName) const;
     // The script of the identified family on a snapshot of the voice taken now.
     CopyPlan planCopyOfFamily(int mode, unsigned char bankIndex, unsigned char program,
                               unsigned char part, int withSysFx, int withInsFx, int withName) const;
     CopyReport copyVoiceOfFamily(int mode, unsigned char bankIndex, unsigned char program,
                                  unsigned char part, int withSysFx, int withInsFx, int withName);
-    // Sends a plan in its order, each message completely before the next; a message that fails
-    // does not stop the rest.
+    // Sends a plan in its order, each message completely before the next, and stops at the first
+    // message that fails.
     CopyReport sendCopy(const CopyPlan& plan);
 
   protected:
     // applyModel for a caller that holds the port's lock (the callback thread).
     void applyModelLocked(const std::string& name, ModelFamily modelFamily,
                           const std::string& modelIdTextValue);
-    // Hands a verified block to the destination dump under way; called under the port's lock.
-    void keepDestinationBlock(int address, const unsigned char* data, int length);
+    // Hands a verified block to the dump under way; called under the port's lock.
+    void keepDumpBlock(int address, const unsigned char* data, int length);
+    void dumpClosed(CompletedDump dump);
+    void wholeVoiceArrived(const AnswerTracker::Label& label, const CompletedDump& dump);
 
     ModelFamily family_ = FamilyS90;
     std::unique_ptr<VoiceRecord> voiceRecord;
     std::unique_ptr<ByteBlock> performanceCommon;
     std::array<unsigned, 4> voiceBlockCounts_{};
-    DumpCollector destinationDump_;
+    DumpCollector dumps_;
     ReceiveCounts receiveCounts_;
+    AnswerTracker voiceRequests_;
+    AnswerTracker destinationRequests_;
+    std::optional<WholeVoice> wholeVoice_;
+    std::optional<DestinationAnswer> lastDestination_;
+    unsigned destinationAnswers_ = 0;
+    int lastRequestTag_ = kWindowRequestTag;
 };
 
 }  // namespace tessaline

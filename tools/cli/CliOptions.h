@@ -34,7 +34,7 @@ struct CopySpec {
     bool sysFx = false;
     bool insFx = false;
     bool name = false;
-    bool verify = false;  // compare the instrument's answer with what was sent
+    bool verify = true;  // compare the instrument's answer with what was sent
 };
 
 inline constexpr int kMinTimeoutMs = 100;

@@ -16,7 +16,6 @@ const char* const kStartupOutKey = "MIDI Device Out";
 constexpr int kAskAgainMs = 1000;
 // How often a wait for an answer looks at what has arrived besides the notices.
 constexpr long long kLookAgainMs = 20;
-const char* const kSongPrompt = "Please, select song number in your synth, now!";
 
 std::string lower(std::string text) {
     for (char& c : text) {
@@ -37,23 +36,6 @@ std::optional<int> findDevice(unsigned count, const std::string& text,
         }
     }
     return std::nullopt;
-}
-
-// The first few differences as "31 02 0D sent 7F, found 00"; the rest are only counted.
-std::string describeDifferences(const std::vector<ValueDifference>& differences) {
-    constexpr std::size_t kShown = 4;
-    std::string text;
-    for (std::size_t i = 0; i < differences.size() && i < kShown; ++i) {
-        const ValueDifference& d = differences[i];
-        text += (i == 0 ? "" : "; ") +
-                MidiPort::formatHexPairs(static_cast<unsigned>(d.address), 3) + " sent " +
-                MidiPort::formatHexPairs(static_cast<unsigned>(d.sent), 1) + ", found " +
-                MidiPort::formatHexPairs(static_cast<unsigned>(d.found), 1);
-    }
-    if (differences.size() > kShown) {
-        text += "; and " + std::to_string(differences.size() - kShown) + " more";
-    }
-    return text;
 }
 
 std::string programText(int letter, int number) {
@@ -341,6 +323,30 @@ int CliSession::copy(const CopySpec& request) {
         return code;
     }
     const bool toPerformance = request.destination == Destination::Performance;
+    int bank = 0;
+    if ((code = checkDestination(toPerformance)) != kExitOk ||
+        (code = findBank(request.voice.bank, bank)) != kExitOk) {
+        return code;
+    }
+    if (toPerformance && (code = fetchPerformance(request.performance)) != kExitOk) {
+        return code;
+    }
+
+    WriteJob job;
+    job.mode = toPerformance ? kModePerformance : kModeSongMix;
+    job.choice = {job.mode,         bank,          request.voice.program(),
+                  request.part - 1, request.sysFx, request.insFx,
+                  request.name};
+    SessionOptions options;
+    options.check = request.verify;
+    options.answerWithinMs = timeoutMs_;
+    CopySession session(device_, std::move(job), options);
+    session.setSongPrompt([this] { promptForSong(); });
+    drive(session);
+    return reportCopy(session, request, bank);
+}
+
+int CliSession::checkDestination(bool toPerformance) {
     const FamilyLayout& layout = familyLayout(device_.family());
     if (toPerformance && !layout.offersPerformance) {
         complain("the " + device_.deviceName() + " has no performances; copy to the mix instead");
@@ -350,125 +356,132 @@ int CliSession::copy(const CopySpec& request) {
         complain("the " + device_.deviceName() + " has no song mix; copy to a performance instead");
         return kExitUsage;
     }
-    int bank = 0;
-    if ((code = findBank(request.voice.bank, bank)) != kExitOk) {
-        return code;
-    }
-    if (toPerformance && (code = fetchPerformance(request.performance)) != kExitOk) {
-        return code;
-    }
-    if ((code = fetchVoice(bank, request.voice, true)) != kExitOk) {
-        return code;
-    }
-
-    // What Execute does, in its order.
-    const int mode = toPerformance ? kModePerformance : kModeSongMix;
-    const int failedBefore = device_.failedSendCount();
-    device_.setMode(mode);
-    if (!toPerformance) {
-        say(kSongPrompt);
-        if (console_.interactive) {
-            const auto start = std::chrono::steady_clock::now();
-            std::string line;
-            std::getline(console_.in, line);
-            deadline_ += std::chrono::steady_clock::now() - start;  // the user's time, not ours
-        }
-    }
-    if ((code = sendsWentOut(failedBefore)) != kExitOk) {
-        return code;
-    }
-    const CopyPlan plan = device_.planCopyOfFamily(
-        mode, static_cast<unsigned char>(bank), static_cast<unsigned char>(request.voice.program()),
-        static_cast<unsigned char>(request.part - 1), request.sysFx ? 1 : 0, request.insFx ? 1 : 0,
-        request.name ? 1 : 0);
-    notices_.drain();
-    CopyReport report;
-    if ((code = sendCopy(plan, report)) != kExitOk ||
-        (code = fetchDestination(toPerformance, request.verify)) != kExitOk) {
-        return code;
-    }
-
-    say(device_.formatVoiceLine(bank, request.voice.letter, request.voice.number));
-    const std::string source =
-        request.voice.bank + ":" + programText(request.voice.letter, request.voice.number);
-    if (toPerformance) {
-        say("Copied " + source + " into part " + std::to_string(request.part) + " of performance " +
-            programText(request.performance.letter, request.performance.number));
-    } else {
-        say("Copied " + source + " into part " + std::to_string(request.part) + " of the song mix");
-    }
-
-    ReadBackResult check;
-    if (request.verify) {
-        check = checkCopy(report);
-        if (!check.matches()) {
-            // A message lost on the way is the usual cause; the same copy again, mode change
-            // first as Execute does, mends that. What still differs afterwards is real.
-            say("Sent the copy a second time");
-            const int failedAgain = device_.failedSendCount();
-            device_.setMode(mode);
-            if ((code = sendsWentOut(failedAgain)) != kExitOk ||
-                (code = sendCopy(plan, report)) != kExitOk ||
-                (code = fetchDestination(toPerformance, true)) != kExitOk) {
-                return code;
-            }
-            check = checkCopy(report);
-        }
-    }
-    if (toPerformance) {
-        say(device_.formatPerformanceLine(request.performance.letter, request.performance.number));
-    }
-    if (!check.matches()) {
-        complain("the instrument did not take " + std::to_string(check.differences.size()) +
-                 " of the " + std::to_string(check.values) +
-                 " values sent: " + describeDifferences(check.differences));
-        return kExitNotTaken;
-    }
     return kExitOk;
 }
 
-int CliSession::sendCopy(const CopyPlan& plan, CopyReport& report) {
-    // The time the copy takes on its way out, at the speed the user chose, is not the
-    // instrument's to answer for.
-    const auto start = std::chrono::steady_clock::now();
-    report = device_.sendCopy(plan);
-    deadline_ += std::chrono::steady_clock::now() - start;
-    if (report.allSent()) {
-        return kExitOk;
+void CliSession::promptForSong() {
+    say(kSongPrompt);
+    if (console_.interactive) {
+        std::string line;
+        std::getline(console_.in, line);
     }
-    say("Sent " + std::to_string(report.sent) + " of " + std::to_string(report.planned) +
-        " messages");
-    complain("not every message could be sent");
-    return kExitNotSent;
 }
 
-int CliSession::fetchDestination(bool toPerformance, bool whole) {
-    const unsigned completedBefore = device_.destinationDumpsCompleted();
-    const unsigned answer = toPerformance ? WM_PERFORMANCE_RECEIVED : WM_MIX_RECEIVED;
-    return ask(
-        [&] {
-            if (toPerformance) {
-                device_.requestPerformanceDump();
-            } else {
-                device_.requestMixDump();
+void CliSession::drive(CopySession& session) {
+    using Clock = std::chrono::steady_clock;
+    // The time the session spends sending, at the speed the user chose, and the user's time at
+    // the song prompt are not the instrument's to answer for.
+    auto timed = [this](const std::function<void()>& step) {
+        const auto start = Clock::now();
+        step();
+        deadline_ += Clock::now() - start;
+    };
+    notices_.drain();
+    timed([&session] { session.begin(); });
+    while (session.running()) {
+        timed([&session] { session.advance(); });
+        if (!session.running()) {
+            break;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline_) {
+            session.end(SessionOutcome::TimedOut);
+            break;
+        }
+        // Every notice wakes this to look again; so does a short while, for the session's own
+        // clock (asking again, its time-outs).
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now);
+        notices_.take(static_cast<int>(std::clamp<long long>(left.count(), 1, kLookAgainMs)));
+    }
+}
+
+int CliSession::reportCopy(const CopySession& session, const CopySpec& request, int bank) {
+    const SessionResult& result = session.result();
+    const bool toPerformance = request.destination == Destination::Performance;
+    const std::string source =
+        request.voice.bank + ":" + programText(request.voice.letter, request.voice.number);
+    const std::string target =
+        "part " + std::to_string(request.part) +
+        (toPerformance ? " of performance " +
+                             programText(request.performance.letter, request.performance.number)
+                       : " of the song mix");
+    auto performanceLine = [&] {
+        if (toPerformance) {
+            say(device_.formatPerformanceLine(request.performance.letter,
+                                              request.performance.number));
+        }
+    };
+    if (result.sentTwice) {
+        say("Sent the copy a second time");
+    }
+    switch (result.outcome) {
+        case SessionOutcome::Checked:
+            say(device_.formatVoiceLine(bank, request.voice.letter, request.voice.number));
+            say(verifiedLine(result.check));
+            say("Copied " + source + " into " + target);
+            performanceLine();
+            return kExitOk;
+        case SessionOutcome::NotChecked:
+            say(device_.formatVoiceLine(bank, request.voice.letter, request.voice.number));
+            say("Sent " + source + " into " + target + " (not checked)");
+            performanceLine();
+            return kExitOk;
+        case SessionOutcome::NotTaken: {
+            const std::size_t n = result.check.differences.size();
+            say(std::to_string(n) + (n == 1 ? " value differs: " : " values differ: ") +
+                describeDifferences(result.check.differences));
+            performanceLine();
+            complain("the instrument did not take " + std::to_string(n) + " of the " +
+                     std::to_string(result.check.values) +
+                     " values sent: " + describeDifferences(result.check.differences));
+            return kExitNotTaken;
+        }
+        case SessionOutcome::Unchecked:
+            complain(uncheckedText(result.check));
+            return kExitDamaged;
+        case SessionOutcome::SourceMissing:
+            say("The source voice did not arrive");
+            return kExitTimeout;
+        default:
+            return reportFailure(result);
+    }
+}
+
+// The endings every write shares, whatever it wrote.
+int CliSession::reportFailure(const SessionResult& result) {
+    switch (result.outcome) {
+        case SessionOutcome::NotAllSent:
+            if (result.planned > 0) {
+                say("Sent " + std::to_string(result.sent) + " of " +
+                    std::to_string(result.planned) + " messages");
             }
-        },
-        [&] {
-            return seen_.count(answer) > 0 &&
-                   (!whole || device_.destinationDumpsCompleted() != completedBefore);
-        });
+            complain("not every message could be sent");
+            return kExitNotSent;
+        case SessionOutcome::SnapshotMissing:
+            complain(kSnapshotMissingText);
+            return kExitDamaged;
+        case SessionOutcome::SnapshotNotKept:
+            complain(result.reason);
+            return kExitUsage;
+        case SessionOutcome::Unchecked:
+            complain(uncheckedText(result.check));
+            return kExitDamaged;
+        case SessionOutcome::NotTaken:
+            complain(notTakenText(result.check) + " " +
+                     describeDifferences(result.check.differences));
+            return kExitNotTaken;
+        case SessionOutcome::PortsClosed:
+            complain("the MIDI ports closed");
+            return kExitPort;
+        default:
+            say("Timeout");
+            return kExitTimeout;
+    }
 }
 
-ReadBackResult CliSession::checkCopy(const CopyReport& report) {
-    const ReadBackResult check = compareReadBack(report.written, device_.destinationDumpBlocks());
-    say("Verified " + std::to_string(check.checked) + " of " + std::to_string(check.values) +
-        " values (" + std::to_string(check.notReported) + " not reported)");
-    if (!check.matches()) {
-        const std::size_t n = check.differences.size();
-        say(std::to_string(n) + (n == 1 ? " value differs: " : " values differ: ") +
-            describeDifferences(check.differences));
-    }
-    return check;
+std::string CliSession::verifiedLine(const ReadBackResult& check) {
+    return "Verified " + std::to_string(check.checked) + " of " + std::to_string(check.values) +
+           " values (" + std::to_string(check.notReported) + " not reported)";
 }
 
 }  // namespace tessaline::cli

@@ -11,6 +11,7 @@
 
 #include "midi/DeviceWatch.h"
 #include "platform/NoticeQueue.h"
+#include "synth/CopySession.h"
 #include "synth/ReadBack.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliOptions.h"
@@ -23,6 +24,7 @@ inline constexpr int kExitPort = 2;
 inline constexpr int kExitTimeout = 3;
 inline constexpr int kExitNotSent = 4;   // not every message could be sent
 inline constexpr int kExitNotTaken = 5;  // the instrument did not take every value sent
+inline constexpr int kExitDamaged = 6;   // the instrument's answer arrived damaged or incomplete
 
 // Where the session writes and reads; the lock keeps trace lines from other threads whole.
 struct Console {
@@ -70,12 +72,14 @@ class CliSession {
     int findBank(const std::string& name, int& index);
     int fetchVoice(int bankIndex, const VoiceSpec& voice, bool wholeVoice);
     int fetchPerformance(const ProgramSpec& performance);
-    // Asks for the destination's dump and waits for the block that names it, and with `whole`
-    // for the footer that ends it.
-    int fetchDestination(bool toPerformance, bool whole);
-    // Sends the copy and tells how much of it went out.
-    int sendCopy(const CopyPlan& plan, CopyReport& report);
-    ReadBackResult checkCopy(const CopyReport& report);
+    // kExitUsage, with the reason, when the instrument lacks the destination.
+    int checkDestination(bool toPerformance);
+    void promptForSong();
+    // Runs a session to its end: on every notice, a short while, and until the time-out.
+    void drive(CopySession& session);
+    int reportCopy(const CopySession& session, const CopySpec& request, int bank);
+    int reportFailure(const SessionResult& result);
+    static std::string verifiedLine(const ReadBackResult& check);
     // Sends `request` (at once, or with askNow false a second from now, when the caller has just
     // sent it) and waits until `answered` holds or the time-out passes, sending the request
     // again each second without an answer: a transport can lose a message outside our control
