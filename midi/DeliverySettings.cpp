@@ -8,7 +8,10 @@ namespace {
 
 const char* const kSection = "";
 const char* const kSendSpeedSuffix = " Send Speed";
-const char* const kCheckEachCopyKey = "Check Each Copy";
+// Stored only once the user changes the box; the key that came before it was written on every
+// OK of the setup dialog, so its 0 was rarely a choice, and it is no longer read.
+const char* const kCheckEachCopyKey = "Check Copies";
+const char* const kBackUpEachCopyKey = "Back Up Before Copies";
 constexpr int kStoredCable = -1;
 constexpr int kStoredFast = 0;
 // Never a stored speed: tells a missing value from every real one.
@@ -82,11 +85,19 @@ void writeSendSpeed(Profile& profile, const std::string& modelName, const SendSp
 }
 
 bool readCheckEachCopy(Profile& profile) {
-    return profile.readInt(kSection, kCheckEachCopyKey, 0) == 1;
+    return profile.readInt(kSection, kCheckEachCopyKey, 1) != 0;
 }
 
 void writeCheckEachCopy(Profile& profile, bool on) {
     profile.writeInt(kSection, kCheckEachCopyKey, on ? 1 : 0);
+}
+
+bool readBackUpEachCopy(Profile& profile) {
+    return profile.readInt(kSection, kBackUpEachCopyKey, 1) != 0;
+}
+
+void writeBackUpEachCopy(Profile& profile, bool on) {
+    profile.writeInt(kSection, kBackUpEachCopyKey, on ? 1 : 0);
 }
 
 }  // namespace tessaline

@@ -43,9 +43,13 @@ std::optional<SendSpeed> sendSpeedFromStored(int value);
 SendSpeed readSendSpeed(Profile& profile, const std::string& modelName, const SendSpeed& fallback);
 void writeSendSpeed(Profile& profile, const std::string& modelName, const SendSpeed& speed);
 
-// "Check each copy": after a copy, compare what the instrument reports with what was sent.
-// Off unless the user turned it on.
+// "Check each copy": after a copy, compare what the instrument reports with what was sent, and
+// send once more on a difference. On unless the user turned it off.
 bool readCheckEachCopy(Profile& profile);
 void writeCheckEachCopy(Profile& profile, bool on);
+// "Back up before each copy": keep the destination as it was before a copy, on disk, so that the
+// copy can be undone. On unless the user turned it off.
+bool readBackUpEachCopy(Profile& profile);
+void writeBackUpEachCopy(Profile& profile, bool on);
 
 }  // namespace tessaline

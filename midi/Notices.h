@@ -13,6 +13,6 @@ inline constexpr unsigned WM_MIX_RECEIVED = WM_USER_BASE + 203;          // 1227
 inline constexpr unsigned WM_DESTINATION_DUMP_RECEIVED = WM_USER_BASE + 204;  // 1228
 // A voice dump has arrived whole and answered its request.
 inline constexpr unsigned WM_VOICE_DUMP_RECEIVED = WM_USER_BASE + 205;  // 1229
-inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;               // 1323
+inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;         // 1323
 
 }  // namespace tessaline

@@ -139,7 +139,9 @@ void SynthDevice::dumpClosed(CompletedDump dump) {
     if (dump.area != kPerformanceDumpArea && dump.area != kMixDumpArea) {
         return;
     }
-    lastDestination_ = DestinationAnswer{destinationRequests_.answered(), std::move(dump)};
+    AnswerTracker& requests =
+        dump.area == kPerformanceDumpArea ? performanceRequests_ : mixRequests_;
+    lastDestination_ = DestinationAnswer{requests.answered(), std::move(dump)};
     ++destinationAnswers_;
     postToMainWindow(WM_DESTINATION_DUMP_RECEIVED, 0, 0);
 }

@@ -31,6 +31,10 @@ void CopySession::begin() {
     if (job_.mode != kModePerformance && job_.asksForSong && songPrompt_) {
         songPrompt_();
     }
+    phase_ = Phase::Begun;
+}
+
+void CopySession::start() {
     if (job_.kind == WriteJob::Kind::CopyVoice) {
         enterVoice();
         return;
@@ -45,6 +49,9 @@ void CopySession::begin() {
 
 void CopySession::advance() {
     switch (phase_) {
+        case Phase::Begun:
+            start();
+            break;
         case Phase::Voice:
             advanceVoice();
             break;
@@ -231,9 +238,8 @@ void CopySession::enterSnapshot() {
     askedOnceMore_ = false;
     anyAnswer_ = false;
     deadlineMs_ = nowMs() + options_.answerWithinMs;
-    if (askForDestination()) {
-        advanceSnapshot();
-    }
+    // The answer is looked at on the next advance, never within the call that asked for it.
+    askForDestination();
 }
 
 void CopySession::advanceSnapshot() {
@@ -298,9 +304,7 @@ void CopySession::enterReadBack() {
     anyAnswer_ = false;
     answer_.clear();
     deadlineMs_ = nowMs() + options_.answerWithinMs;
-    if (askForDestination()) {
-        advanceReadBack();
-    }
+    askForDestination();
 }
 
 void CopySession::advanceReadBack() {

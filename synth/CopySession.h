@@ -95,6 +95,7 @@ class CopySession {
     void setSnapshotKeeper(KeepSnapshot keeper) { keepSnapshot_ = std::move(keeper); }
 
     // What happens before the popup: the destination's mode and, for a song mix, the prompt.
+    // Nothing is written before the first advance().
     void begin();
     // Goes on as far as the answers in hand allow. Writing sends at the send speed, so this
     // may take as long as the messages need.
@@ -113,8 +114,9 @@ class CopySession {
     const WriteJob& job() const { return job_; }
 
   private:
-    enum class Phase { NotBegun, Voice, Snapshot, Write, ReadBack, Ended };
+    enum class Phase { NotBegun, Begun, Voice, Snapshot, Write, ReadBack, Ended };
 
+    void start();
     void enterVoice();
     void advanceVoice();
     void selectVoiceAgain();

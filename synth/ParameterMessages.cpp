@@ -90,7 +90,7 @@ unsigned SynthDevice::requestPerformanceDump(int tag) {
     unsigned serial = 0;
     {
         std::lock_guard guard(inputLock);
-        serial = destinationRequests_.ask(tag);
+        serial = performanceRequests_.ask(tag);
     }
     requestDump(kPerformanceDumpHi, kDumpLo);
     return serial;
@@ -100,7 +100,7 @@ unsigned SynthDevice::requestMixDump(int tag) {
     unsigned serial = 0;
     {
         std::lock_guard guard(inputLock);
-        serial = destinationRequests_.ask(tag);
+        serial = mixRequests_.ask(tag);
     }
     requestDump(kMixDumpHi, kDumpLo);
     return serial;

@@ -68,7 +68,8 @@ void SynthDevice::applyModelLocked(const std::string& name, ModelFamily modelFam
     dumps_.reset();
     receiveCounts_ = {};
     voiceRequests_.reset();
-    destinationRequests_.reset();
+    performanceRequests_.reset();
+    mixRequests_.reset();
     wholeVoice_.reset();
     lastDestination_.reset();
 }

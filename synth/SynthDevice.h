@@ -158,7 +158,9 @@ class SynthDevice : public MidiPort {
     DumpCollector dumps_;
     ReceiveCounts receiveCounts_;
     AnswerTracker voiceRequests_;
-    AnswerTracker destinationRequests_;
+    // Apart, since an instrument without performances never answers for one.
+    AnswerTracker performanceRequests_;
+    AnswerTracker mixRequests_;
     std::optional<WholeVoice> wholeVoice_;
     std::optional<DestinationAnswer> lastDestination_;
     unsigned destinationAnswers_ = 0;

@@ -168,6 +168,8 @@ void MainDialog::connectHandlers() {
     }
     for (int id : {IDC_DEST_TYPE, IDC_PART}) {
         connect(built_.find<QComboBox>(id), &QComboBox::activated, this, [this] {
+            // Another destination: the copy under way must not be checked, or sent again, there.
+            endSession(SessionOutcome::Cancelled);
             exchange(false);
             refreshParts();
         });
@@ -222,6 +224,8 @@ void MainDialog::onTimer(int id) {
         transferTimedOut();
     } else if (id == TIMER_DEVICE_LOOK) {
         lookAtDevices();
+    } else if (id == TIMER_SESSION_TICK) {
+        advanceSession();
     }
 }
 
@@ -272,6 +276,7 @@ bool MainDialog::event(QEvent* event) {
         case WM_PERFORMANCE_RECEIVED:
         case WM_MIX_RECEIVED:
         case WM_DESTINATION_DUMP_RECEIVED:
+        case WM_VOICE_DUMP_RECEIVED:
         case WM_PORTS_CLOSED:
             if (windowExists_) {
                 handleNotice(message);
@@ -285,25 +290,33 @@ bool MainDialog::event(QEvent* event) {
 void MainDialog::handleNotice(unsigned message) {
     switch (message) {
         case WM_SYNTH_IDENTIFIED:
-            copyCheck_.reset();  // the dump count starts again with the new identification
+            // The ports were opened again: whatever the copy under way sent may be lost.
+            endSession(SessionOutcome::PortsClosed);
             showConnected();
             break;
         case WM_PORTS_CLOSED:
-            copyCheck_.reset();
+            endSession(SessionOutcome::PortsClosed);
             showNotConnected();
             break;
         case WM_VOICE_RECEIVED:
             showVoiceLine();
             break;
         case WM_PERFORMANCE_RECEIVED:
-            closeProgressPopup();
+            // While a copy runs, its own end closes the popup: the first answer may yet be
+            // followed by a second send.
+            if (!sessionRunning()) {
+                closeProgressPopup();
+            }
             showPerformanceLine();
             break;
         case WM_MIX_RECEIVED:
-            closeProgressPopup();
+            if (!sessionRunning()) {
+                closeProgressPopup();
+            }
             break;
+        case WM_VOICE_DUMP_RECEIVED:
         case WM_DESTINATION_DUMP_RECEIVED:
-            checkCopy();
+            advanceSession();
             break;
         default:
             break;

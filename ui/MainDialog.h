@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "midi/PortFollower.h"
-#include "synth/CopyPlan.h"
+#include "synth/CopySession.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SavedSelections.h"
 #include "ui/SystemMenu.h"
@@ -92,6 +92,7 @@ class MainDialog : public QDialog {
 
     // The transfer run (Execute).
     void execute();
+    const CopySession* session() const { return session_.get(); }
     ProgressPopup* progressPopup() const { return progressPopup_.get(); }
 
     QWidget* control(int id) const;
@@ -118,13 +119,17 @@ class MainDialog : public QDialog {
     void requestVoice(int program);
     void requestPerformance(int program);
     bool voiceBankValid() const;
-    // Transfer run.
+    // Transfer run. False when the session ended before anything was written.
+    bool startSession(WriteJob job, const SessionOptions& options);
+    void showTransmitting();
+    // Lets the session go on with what has arrived; called on its notices and ticks.
+    void advanceSession();
+    // Ends the session under way from outside, and shows how it ended.
+    void endSession(SessionOutcome outcome);
+    void finishSession();
+    bool sessionRunning() const;
     void transferTimedOut();
     void closeProgressPopup();
-    // Asks for the destination's dump; a pending check waits for the first one after it.
-    void requestDestination(int type);
-    // Compares the destination's answer with the copy; sends it once more on a difference.
-    void checkCopy();
 
     SynthDevice& device_;
     SavedSelections& saved_;
@@ -148,15 +153,11 @@ class MainDialog : public QDialog {
     QIcon icon_;
     std::vector<SystemMenuEntry> systemMenu_;
     std::unique_ptr<ProgressPopup> progressPopup_;
-    // "Check each copy": the copy whose answer is awaited.
-    struct CopyCheck {
-        CopyPlan plan;
-        WrittenValues written;
-        int type = 0;
-        unsigned dumpsBefore = 0;  // destination dumps complete when the answer was asked for
-        bool sentTwice = false;
-    };
-    std::optional<CopyCheck> copyCheck_;
+    // The copy under way, or the last one.
+    std::unique_ptr<CopySession> session_;
+    unsigned requestsSeen_ = 0;  // the session's dump requests when the time-out last started
+    // The source changed while a copy ran: its dump is asked for once the copy has ended.
+    bool voiceRequestHeld_ = false;
     PortFollower follower_;
     bool windowExists_ = false;
     bool windowDestroyed_ = false;

@@ -13,7 +13,8 @@ void MainDialog::lookAtDevices() {
     // Never from under a box: the port call that raised it is still under way, and must not
     // find its port closed or opened again when the box goes.
     const bool boxOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
-    if (!boxOpen && follower_.look()) {
+    // Nor during a copy: a reopen would close the port under it. The look comes once it ends.
+    if (!boxOpen && !sessionRunning() && follower_.look()) {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* setup = dynamic_cast<MidiSetupDialog*>(window)) {
                 setup->refreshDevices();

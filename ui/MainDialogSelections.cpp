@@ -180,6 +180,11 @@ bool MainDialog::voiceBankValid() const {
 }
 
 void MainDialog::requestVoice(int program) {
+    // No voice dump is asked for while a copy runs: its answer would be taken for the copy's.
+    if (sessionRunning()) {
+        voiceRequestHeld_ = true;
+        return;
+    }
     if (voiceBankValid()) {
         device_.selectVoice(static_cast<unsigned char>(fields_.VoiceBank), programByte(program));
     }
@@ -196,6 +201,8 @@ void MainDialog::sourceChanged() {
 }
 
 void MainDialog::destinationChanged() {
+    // Another destination: the copy under way must not be checked, or sent again, there.
+    endSession(SessionOutcome::Cancelled);
     exchange(false);
     destinationLine_->clear();
     requestPerformance(programValue(fields_.PerfLetter, fields_.PerfNum));
@@ -211,6 +218,7 @@ void MainDialog::stepSource(int step) {
 }
 
 void MainDialog::stepDestination(int step) {
+    endSession(SessionOutcome::Cancelled);
     const int program = steppedProgram(programValue(fields_.PerfLetter, fields_.PerfNum), step);
     fields_.PerfLetter = program / kProgramNumbers;
     fields_.PerfNum = program % kProgramNumbers;

@@ -1,4 +1,6 @@
-// The transfer run: what one press of Execute does, and how the run ends.
+// The transfer run: what one press of Execute does, and how the run ends. The copy itself is a
+// session of the device's (wait for the voice, write, read back, write once more on a
+// difference); the window starts it, feeds it notices and ticks, and shows how it ended.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QWindow>
@@ -7,7 +9,7 @@
 #include "midi/DeliverySettings.h"
 #include "platform/qt/WindowTimers.h"
 #include "res/ResourceIds.h"
-#include "synth/ReadBack.h"
+#include "synth/CopySession.h"
 #include "synth/SynthDevice.h"
 #include "ui/MainDialog.h"
 #include "ui/ProgressPopup.h"
@@ -17,7 +19,6 @@ namespace tessaline {
 
 namespace {
 
-const char* const kSongPrompt = "Please, select song number in your synth, now!";
 // How long a run waits at most for the window system to show its popup.
 constexpr int kPopupShownWithinMs = 200;
 
@@ -43,83 +44,140 @@ void MainDialog::execute() {
     if (!device_.isConnected()) {
         return;
     }
-    copyCheck_.reset();
+    // A new Execute ends the copy under way; nothing of it is compared or sent again.
+    endSession(SessionOutcome::Cancelled);
+    exchange(false);
     const int type = destinationType();
-    if (type == 1 || type == 3) {
+    const int program = programValue(fields_.VoiceLetter, fields_.VoiceNum);
+    // A source the lists cannot show names no voice: copying it would put out-of-range bank
+    // and program bytes on the wire. The popup then ends in "Timeout" as for an unknown type.
+    const bool copyable = (type == kModePerformance || type == kModeSongMix) && voiceBankValid() &&
+                          programByte(program) <= 127 && fields_.partIndex >= 0;
+    if (copyable) {
+        WriteJob job;
+        job.mode = type;
+        job.choice = {type,
+                      fields_.VoiceBank,
+                      program,
+                      fields_.partIndex,
+                      fields_.withSysFx != 0,
+                      fields_.withInsFx != 0,
+                      fields_.withName != 0};
+        SessionOptions options;
+        options.check = readCheckEachCopy(device_.profile());
+        options.answerWithinMs = kTransferTimeoutMs;
+        if (!startSession(std::move(job), options)) {
+            return;  // it ended before anything was written, and has said why
+        }
+        showTransmitting();
+        advanceSession();
+        return;
+    }
+    if (type == kModePerformance || type == kModeSongMix) {
         device_.setMode(type);
     }
-    if (type == 3) {
-        device_.messageBoxes().show(kSongPrompt, device_.deviceName(), BoxIcon::None);
+    showTransmitting();  // and nothing to wait for: it ends in "Timeout"
+}
+
+bool MainDialog::startSession(WriteJob job, const SessionOptions& options) {
+    session_ = std::make_unique<CopySession>(device_, std::move(job), options);
+    session_->setSongPrompt(
+        [this] { device_.messageBoxes().show(kSongPrompt, device_.deviceName(), BoxIcon::None); });
+    session_->begin();
+    requestsSeen_ = session_->requestsSent();
+    if (!session_->running()) {
+        finishSession();
+        return false;
     }
+    return true;
+}
+
+void MainDialog::showTransmitting() {
     // A popup still shown from an earlier run would otherwise be orphaned for good.
     progressPopup_ = std::make_unique<ProgressPopup>(QStringLiteral("Transmitting..."), this);
     timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
     paintBeforeTheCopy(progressPopup_);
-    exchange(false);
-    if (type == -1) {
-        return;
-    }
-    // A source the lists cannot show names no voice: copying it would put out-of-range bank
-    // and program bytes on the wire. The popup then ends in "Timeout" as for an unknown type.
-    const int program = programValue(fields_.VoiceLetter, fields_.VoiceNum);
-    if (!voiceBankValid() || programByte(program) > 127 || fields_.partIndex < 0) {
-        return;
-    }
-    const CopyPlan plan = device_.planCopyOfFamily(
-        type, static_cast<unsigned char>(fields_.VoiceBank), programByte(program),
-        static_cast<unsigned char>(fields_.partIndex), fields_.withSysFx, fields_.withInsFx,
-        fields_.withName);
-    const CopyReport report = device_.sendCopy(plan);
-    // A copy that did not all go out has had its error boxes; comparing would only add one.
-    if (readCheckEachCopy(device_.profile()) && report.allSent()) {
-        copyCheck_ = CopyCheck{plan, report.written, type, 0, false};
-    }
-    requestDestination(type);
 }
 
-void MainDialog::requestDestination(int type) {
-    if (copyCheck_) {
-        copyCheck_->dumpsBefore = device_.destinationDumpsCompleted();
+void MainDialog::advanceSession() {
+    if (!session_ || !session_->running()) {
+        return;
     }
-    if (type == 1) {
-        device_.requestPerformanceDump();
+    session_->advance();
+    // The answer can only come once the request is out: the time-out counts from the last one.
+    if (session_->requestsSent() != requestsSeen_) {
+        requestsSeen_ = session_->requestsSent();
+        timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
+    }
+    if (session_->running()) {
+        timers_->start(TIMER_SESSION_TICK, kSessionTickMs);
     } else {
-        device_.requestMixDump();
+        finishSession();
     }
-    // The answer can only come once the request is out: the time-out counts from there.
-    timers_->start(TIMER_TRANSFER, kTransferTimeoutMs);
 }
 
-void MainDialog::checkCopy() {
-    if (!copyCheck_ || device_.destinationDumpsCompleted() == copyCheck_->dumpsBefore) {
-        return;
+void MainDialog::endSession(SessionOutcome outcome) {
+    if (session_ && session_->running()) {
+        session_->end(outcome);
+        finishSession();
     }
-    const ReadBackResult result =
-        compareReadBack(copyCheck_->written, device_.destinationDumpBlocks());
-    if (result.matches()) {
-        copyCheck_.reset();
-        return;
+}
+
+void MainDialog::finishSession() {
+    timers_->stop(TIMER_SESSION_TICK);
+    const SessionResult result = session_->result();
+    switch (result.outcome) {
+        case SessionOutcome::Checked:
+        case SessionOutcome::NotChecked:
+        case SessionOutcome::NotAllSent:  // the port has shown its one box
+        case SessionOutcome::PortsClosed:
+            closeProgressPopup();
+            break;
+        case SessionOutcome::NotTaken:
+            closeProgressPopup();
+            device_.messageBoxes().show(
+                notTakenText(result.check) + " Press Execute to send the copy again.",
+                device_.deviceName(), BoxIcon::Exclamation);
+            break;
+        case SessionOutcome::Unchecked:
+            closeProgressPopup();
+            device_.messageBoxes().show(uncheckedText(result.check), device_.deviceName(),
+                                        BoxIcon::Exclamation);
+            break;
+        case SessionOutcome::SnapshotMissing:
+            closeProgressPopup();
+            device_.messageBoxes().show(kSnapshotMissingText, device_.deviceName(),
+                                        BoxIcon::Exclamation);
+            break;
+        case SessionOutcome::SnapshotNotKept:
+            closeProgressPopup();
+            device_.messageBoxes().show(result.reason, device_.deviceName(), BoxIcon::Error);
+            break;
+        case SessionOutcome::TimedOut:
+        case SessionOutcome::SourceMissing:
+            transferTimedOut();
+            break;
+        case SessionOutcome::Running:
+        case SessionOutcome::Read:
+        case SessionOutcome::Cancelled:
+            break;
     }
-    if (!copyCheck_->sentTwice) {
-        // A message lost on the way is the usual cause: the same copy again, mode change first
-        // as Execute does, and a second look.
-        copyCheck_->sentTwice = true;
-        device_.setMode(copyCheck_->type);
-        if (!device_.sendCopy(copyCheck_->plan).allSent()) {
-            copyCheck_.reset();
-            return;
-        }
-        requestDestination(copyCheck_->type);
-        return;
+    if (voiceRequestHeld_) {
+        // The source changed during the copy; its dump could not be asked for then.
+        voiceRequestHeld_ = false;
+        requestVoice(programValue(fields_.VoiceLetter, fields_.VoiceNum));
     }
-    copyCheck_.reset();
-    device_.messageBoxes().show(
-        "The instrument did not take " + std::to_string(result.differences.size()) + " of the " +
-            std::to_string(result.values) + " values sent. Press Execute to send the copy again.",
-        device_.deviceName(), BoxIcon::Exclamation);
+}
+
+bool MainDialog::sessionRunning() const {
+    return session_ && session_->running();
 }
 
 void MainDialog::transferTimedOut() {
+    if (sessionRunning()) {
+        endSession(SessionOutcome::TimedOut);
+        return;  // the session's end shows the time-out
+    }
     if (!progressPopup_) {
         return;
     }

@@ -154,8 +154,8 @@ TEST_F(SetupTest, OkWithUnchangedChoicesStoresReopensAndIdentifiesAgain) {
     // An untouched speed is not written: the output's default keeps applying. Each device's
     // name goes beside its number.
     EXPECT_EQ(std::vector<std::string>(writes.begin() + writesBefore, writes.end()),
-              (std::vector<std::string>{"Check Each Copy", "MIDI Device In", "MIDI Device Out",
-                                        "MIDI Device In Name", "MIDI Device Out Name"}));
+              (std::vector<std::string>{"MIDI Device In", "MIDI Device Out", "MIDI Device In Name",
+                                        "MIDI Device Out Name"}));
     EXPECT_EQ(profile.readText("", "MIDI Device In Name", ""), "Port In 3");
     EXPECT_EQ(profile.readText("", "MIDI Device Out Name", ""), "Port Out 2");
     EXPECT_TRUE(called("inClose"));
@@ -190,7 +190,7 @@ TEST_F(SetupTest, ANewSpeedAndTheCheckBoxAreStoredForTheModelAndTheReopenedPortS
         shownSpeed = dialog.speedList()->currentText();
         shownChecked = dialog.checkEachCopyBox()->isChecked();
         dialog.speedList()->setCurrentIndex(dialog.speedList()->findText("20 ms"));
-        dialog.checkEachCopyBox()->setChecked(true);
+        dialog.checkEachCopyBox()->setChecked(false);
         button(dialog, 1).click();
     });
     device.runSetupDialog();
@@ -198,9 +198,9 @@ TEST_F(SetupTest, ANewSpeedAndTheCheckBoxAreStoredForTheModelAndTheReopenedPortS
     EXPECT_EQ(shownSpeeds, (QStringList{"cable", "fast", "1 ms", "2 ms", "5 ms", "10 ms", "20 ms",
                                         "50 ms", "100 ms"}));
     EXPECT_EQ(shownSpeed, "cable");  // a real output's default
-    EXPECT_FALSE(shownChecked);
+    EXPECT_TRUE(shownChecked);  // checked unless the user chose otherwise
     EXPECT_EQ(readSendSpeed(profile, "S90", SendSpeed::cable()), SendSpeed::pause(20));
-    EXPECT_TRUE(readCheckEachCopy(profile));
+    EXPECT_FALSE(readCheckEachCopy(profile));
     EXPECT_EQ(device.sendSpeed(), SendSpeed::pause(20));
 }
 

@@ -239,8 +239,14 @@ TEST(TransferRun, TheMainWindowIsActiveAgainOnceThePopupHasGone) {
         });
     };
     ASSERT_TRUE(executeUntilThePopupIsActive());
-    QCoreApplication::postEvent(&rig.window, new QEvent(QEvent::Type(WM_MIX_RECEIVED)));
+    // The instrument lost the request for the answer; a second later it is asked again, and
+    // this time it answers.
+    rig.sim.setSilent(kMotifES7, false);
+    rig.clock.now += 1'000'000;
+    ASSERT_TRUE(rig.timers.fire(TIMER_SESSION_TICK));
     ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    EXPECT_EQ(rig.window.session()->result().outcome, SessionOutcome::Checked);
+    rig.sim.setSilent(kMotifES7, true);
     EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));
 
     ASSERT_TRUE(executeUntilThePopupIsActive());

@@ -93,6 +93,7 @@ void MidiSetupDialog::initDialog() {
     shownSpeed_ = port_.sendSpeed();
     fillSpeedList(*speedList_, shownSpeed_);
     checkEachCopy_->setChecked(readCheckEachCopy(port_.profile()));
+    shownCheckEachCopy_ = checkEachCopy_->isChecked();
 }
 
 void MidiSetupDialog::refreshDevices() {
@@ -124,7 +125,11 @@ void MidiSetupDialog::accept() {
         if (chosen && *chosen != shownSpeed_) {
             writeSendSpeed(port_.profile(), port_.deviceName(), *chosen);
         }
-        writeCheckEachCopy(port_.profile(), checkEachCopy_->isChecked());
+        // Written only once the user changes it, so that a later default can still reach those
+        // who never chose.
+        if (checkEachCopy_->isChecked() != shownCheckEachCopy_) {
+            writeCheckEachCopy(port_.profile(), checkEachCopy_->isChecked());
+        }
     }
     QDialog::accept();
 }

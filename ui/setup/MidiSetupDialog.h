@@ -47,6 +47,7 @@ class MidiSetupDialog : public QDialog {
     QComboBox* outputList_ = nullptr;
     QComboBox* speedList_ = nullptr;
     QCheckBox* checkEachCopy_ = nullptr;
+    bool shownCheckEachCopy_ = true;
     SendSpeed shownSpeed_;
     bool initialised_ = false;
 
