@@ -114,7 +114,8 @@ void removeStaleTemporaryFiles(const std::filesystem::path& folder) {
 }  // namespace
 
 BackupStore::BackupStore(std::filesystem::path dataHome, PublishStep publish)
-    : dataHome_(std::move(dataHome)), publish_(std::move(publish)) {}
+    : dataHome_(std::move(dataHome)),
+      publish_(publish ? std::move(publish) : PublishStep(publishWithoutReplacing)) {}
 
 std::filesystem::path BackupStore::folderOf(const std::string& model) const {
     return dataHome_ / "tessaline" / "backups" / model;
