@@ -115,7 +115,7 @@ class Parser {
             if (!parseValue(member, depth + 1)) {
                 return false;
             }
-            value.members.emplace_back(std::move(key), std::move(member));
+            value.members.push_back({std::move(key), std::move(member)});
         } while (take(','));
         return take('}') || fail("',' or '}' should be here");
     }
@@ -248,9 +248,9 @@ class Parser {
 }  // namespace
 
 const JsonValue* JsonValue::member(std::string_view key) const {
-    for (const auto& [name, value] : members) {
-        if (name == key) {
-            return &value;
+    for (const JsonMember& found : members) {
+        if (found.key == key) {
+            return &found.value;
         }
     }
     return nullptr;

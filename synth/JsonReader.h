@@ -4,10 +4,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tessaline {
+
+struct JsonMember;
 
 // A parsed JSON value of the small files this program writes itself: numbers are whole and at
 // most 15 digits, which is all it writes; anything else is refused, not guessed at.
@@ -18,10 +19,15 @@ struct JsonValue {
     long long number = 0;
     std::string text;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;  // of an object, in their order
 
     // The member of an object with that key, or nothing.
     const JsonValue* member(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
 };
 
 struct JsonParse {
