@@ -26,7 +26,7 @@ std::optional<std::filesystem::path> absoluteFrom(const EnvironmentReader& envir
 
 std::optional<std::string> processEnvironment(const char* name) {
     // getenv is only unsafe beside a concurrent setenv, which this program never calls.
-    const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe)
+    const char* value = std::getenv(name);
     if (value == nullptr) {
         return std::nullopt;
     }

@@ -142,8 +142,10 @@ SavedBackup BackupStore::save(const std::string& model, const std::string& label
         bytes.insert(bytes.end(), message.begin(), message.end());
     }
     const TemporaryFile temporary = writeTemporaryFile(folder, bytes);
-    if (!temporary.error.empty()) {
-        return {{}, temporary.error};
+    if (!temporary.failure.empty()) {
+        return {{},
+                "Could not write " + (folder / nameFor(stamp, label, 1)).string() + ": " +
+                    temporary.failure + "."};
     }
     for (int suffix = 1; suffix <= kMaxSuffix; ++suffix) {
         const std::filesystem::path target = folder / nameFor(stamp, label, suffix);

@@ -157,7 +157,7 @@ std::string readFields(const JsonValue& root, CopyRecord& record) {
 }
 
 RecordResult refused(const std::string& reason) {
-    return {std::nullopt, "The copy's record is damaged: " + reason + "."};
+    return {std::nullopt, "The copy's record is not valid: " + reason + "."};
 }
 
 }  // namespace
@@ -202,6 +202,10 @@ RecordResult copyRecordFromJson(std::string_view text) {
 
 std::string writeCopyRecord(const std::filesystem::path& path, const CopyRecord& record) {
     const std::string text = copyRecordToJson(record);
+    // A record that could not be read back would only fail later, at the undo it exists for.
+    if (const RecordResult check = copyRecordFromJson(text); !check.record) {
+        return "Could not write " + path.string() + ". " + check.error;
+    }
     return writeFileWhole(path, {reinterpret_cast<const unsigned char*>(text.data()), text.size()});
 }
 

@@ -36,6 +36,12 @@ std::string failedWrite(const std::filesystem::path& path, const std::string& re
     return "Could not write " + path.string() + ": " + reason + ".";
 }
 
+TemporaryFile failedTemporary(const std::filesystem::path& path, int error) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return {{}, reasonOf(error)};
+}
+
 }  // namespace
 
 TemporaryFile writeTemporaryFile(const std::filesystem::path& folder,
@@ -52,15 +58,10 @@ TemporaryFile writeTemporaryFile(const std::filesystem::path& folder,
     const int error = errno;
     out.close();
     if (!written || out.fail()) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return {{}, failedWrite(path, reasonOf(error))};
+        return failedTemporary(path, error);
     }
     if (!syncFileToDisk(path)) {
-        const int syncError = errno;
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return {{}, failedWrite(path, reasonOf(syncError))};
+        return failedTemporary(path, errno);
     }
     return {path, {}};
 }
@@ -105,8 +106,8 @@ std::string writeFileWhole(const std::filesystem::path& target,
         return "Could not create the folder " + folder.string() + ": " + ec.message() + ".";
     }
     const TemporaryFile temporary = writeTemporaryFile(folder, bytes);
-    if (!temporary.error.empty()) {
-        return temporary.error;
+    if (!temporary.failure.empty()) {
+        return failedWrite(target, temporary.failure);
     }
     std::filesystem::rename(temporary.path, target, ec);
     if (ec) {

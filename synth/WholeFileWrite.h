@@ -13,10 +13,10 @@ namespace tessaline {
 // leaves either no file of that name or the whole file, and at worst a temporary file that
 // isTemporaryFileName recognises.
 
-// The path of the finished temporary file, or the reason there is none (naming the path).
+// The path of the finished temporary file, or why there is none ("No space left on device").
 struct TemporaryFile {
     std::filesystem::path path;
-    std::string error;
+    std::string failure;
 };
 
 // Writes `bytes` into a new temporary file in `folder` (which must exist).

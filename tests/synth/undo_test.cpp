@@ -63,6 +63,11 @@ TEST(CopyRecordFile, ReadsBackWhatWasWritten) {
 
     const CopyRecord mix{"Motif ES7", DestinationKind::SongMix, "", 16, kCopy};
     EXPECT_EQ(copyRecordFromJson(copyRecordToJson(mix)).record, mix);
+
+    // Nothing is written that could not be read back at the undo.
+    const CopyRecord unreadable{"Motif ES7", DestinationKind::Performance, "b16", 3, kCopy};
+    EXPECT_NE(writeCopyRecord(path, unreadable), "");
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
