@@ -85,9 +85,10 @@ std::string frameMessages(std::span<const unsigned char> bytes,
     return {};
 }
 
-// The model ID a message carries, as text: two bytes when the first is 7F, else one.
+// The model ID a message carries, as text: two bytes when the first is 7F, else one. The
+// message holds at least one byte after the ID's first.
 std::string modelIdOf(const std::vector<unsigned char>& message) {
-    const bool twoBytes = message[3] == 0x7F && message.size() > 4;
+    const bool twoBytes = message[3] == 0x7F && message.size() > 5;
     return MidiPort::formatHexPairs(twoBytes ? (message[3] << 8) | message[4] : message[3],
                                     twoBytes ? 2 : 1);
 }
@@ -103,8 +104,10 @@ std::string readBlock(const std::vector<unsigned char>& message, std::size_t ind
     }
     unsigned char id[kMessageBufferSize];
     const int idLength = MidiPort::hexTextToBytes(model.modelIdText, id);
-    const auto idEnd = message.begin() + std::min(size, 3 + idLength);
-    if (!std::equal(message.begin() + 3, idEnd, id, id + idLength)) {
+    if (size <= 3 + idLength) {
+        return which + " is cut short.";
+    }
+    if (!std::equal(id, id + idLength, message.begin() + 3)) {
         return which + " carries model ID " + modelIdOf(message) + ", not the " +
                model.displayName + "'s " + model.modelIdText + ".";
     }
