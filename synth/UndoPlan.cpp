@@ -27,7 +27,7 @@ UndoPlan planUndo(const CopyPlan& copy, std::span<const ReceivedBlock> backup) {
 }
 
 bool stillHoldsCopy(const WrittenValues& written, std::span<const ReceivedBlock> current) {
-    const ReadBackResult result = compareReadBack(written, current);
+    const ReadBackResult result = compareReadBack(written, current, {});
     return result.values > 0 && result.checked == result.values && result.matches();
 }
 
