@@ -100,8 +100,9 @@ class VirtualInstrument {
     // of the next message, or at thawIfDue. 0 or less ends a freeze now.
     void freezeInput(int ms, std::size_t holdBytes = kFrozenHoldBytes);
     // Takes in what waited through a freeze that is over. Returns how many milliseconds the
-    // freeze still lasts (then nothing is taken in), 0 when it is over. Whoever drives the
-    // instrument calls it now and then, so that a frozen instrument resumes by itself.
+    // freeze still lasts (then nothing is taken in), 0 when it is over; 1 when another thread
+    // is handing a message in just now. Whoever drives the instrument calls it now and then,
+    // so that a frozen instrument resumes by itself.
     int thawIfDue();
     // Disarms every fault; a freeze ends, and what waited through it is lost.
     void clearFaults();
