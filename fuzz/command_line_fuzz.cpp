@@ -116,7 +116,7 @@ void checkScreenshotOptions(const std::vector<std::string>& args) {
 }
 
 void checkControlCommands(std::size_t modelIndex, const std::vector<std::string>& lines) {
-    const VirtualInstrument& instrument = fuzz::SharedInstruments::fresh(modelIndex);
+    VirtualInstrument& instrument = fuzz::SharedInstruments::fresh(modelIndex);
     for (const std::string& line : lines) {
         const tools::ControlReply reply = tools::runControlCommand(line, instrument);
         check(!reply.text.empty() && reply.text.find('\n') == std::string::npos);

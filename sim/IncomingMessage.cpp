@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/BulkBlock.h"
+
 namespace tessaline {
 
 namespace {
@@ -11,9 +13,13 @@ constexpr unsigned char kSysExEnd = 0xF7;
 constexpr unsigned char kUniversalNonRealtime = 0x7E;
 constexpr unsigned char kUniversalRealtime = 0x7F;
 constexpr unsigned char kManufacturer = 0x43;
+constexpr unsigned char kBulkDump = 0x00;
 constexpr unsigned char kParameterChange = 0x10;
 constexpr unsigned char kDumpRequest = 0x20;
 constexpr std::size_t kAddressLength = 3;
+constexpr std::size_t kCountLength = 2;
+// A bulk block's checksum covers everything from this byte on.
+constexpr std::size_t kFirstSummedByte = 4;
 constexpr std::size_t kMaxParameterBytes = 4;
 
 IncomingMessage kindOnly(MessageKind kind) {
@@ -74,6 +80,28 @@ IncomingMessage classifyUniversal(std::span<const unsigned char> bytes) {
     return kindOnly(identityRequest ? MessageKind::IdentityRequest : MessageKind::Unsupported);
 }
 
+// A bulk block as the instrument sends them; its byte count (two 7-bit bytes) starts at
+// `countAt`, its address follows. Whole SysEx with data bytes only, as the caller has checked.
+IncomingMessage classifyBulkBlock(std::span<const unsigned char> bytes, std::size_t countAt) {
+    const std::size_t dataStart = countAt + kCountLength + kAddressLength;
+    const std::size_t checksumAt = bytes.size() - 2;
+    if (checksumAt < dataStart) {
+        return kindOnly(MessageKind::Malformed);
+    }
+    const std::size_t declared = (std::size_t{bytes[countAt]} << 7) | bytes[countAt + 1];
+    const std::span<const unsigned char> summed =
+        bytes.subspan(kFirstSummedByte, checksumAt - kFirstSummedByte);
+    if (declared != checksumAt - dataStart || bulkChecksum(summed) != bytes[checksumAt]) {
+        return kindOnly(MessageKind::DamagedBlock);
+    }
+    IncomingMessage message;
+    message.kind = MessageKind::BulkBlock;
+    message.address = addressAt(bytes, countAt + kCountLength);
+    message.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(dataStart),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(checksumAt));
+    return message;
+}
+
 IncomingMessage classifyOwn(std::span<const unsigned char> bytes,
                             std::span<const unsigned char> modelId) {
     const std::size_t addressAtIndex = 3 + modelId.size();
@@ -85,6 +113,9 @@ IncomingMessage classifyOwn(std::span<const unsigned char> bytes,
     }
     const std::size_t end = bytes.size() - 1;  // index of F7
     const unsigned char command = bytes[2] & 0xF0;
+    if (command == kBulkDump) {
+        return classifyBulkBlock(bytes, addressAtIndex);
+    }
     if (command != kParameterChange && command != kDumpRequest) {
         return kindOnly(MessageKind::Unsupported);
     }

@@ -104,6 +104,21 @@ bool InstrumentMemory::holds(unsigned address) const {
     return blockHolding(edit_, address) != edit_.end();
 }
 
+bool InstrumentMemory::writeDumpBlock(unsigned base, const std::vector<unsigned char>& data) {
+    for (DumpArea area : {DumpArea::Voice, DumpArea::Performance, DumpArea::SongMix}) {
+        for (const BlockSpec& layoutBlock : areaBlocks(family_, area)) {
+            if (layoutBlock.address == base) {
+                if (data.size() != static_cast<std::size_t>(layoutBlock.size)) {
+                    return false;
+                }
+                edit_.at(base) = data;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::vector<std::pair<unsigned, std::vector<unsigned char>>> InstrumentMemory::dumpBlocks(
     DumpArea area) const {
     std::vector<std::pair<unsigned, std::vector<unsigned char>>> blocks;

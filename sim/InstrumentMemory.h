@@ -25,6 +25,9 @@ class InstrumentMemory {
     // Writes one byte of addressable memory; false when the address lies in no block.
     bool writeByte(unsigned address, unsigned char value);
     bool holds(unsigned address) const;
+    // Takes a bulk block into the edit buffer it is dumped from: false (and nothing written)
+    // unless `base` starts one of the family's dump blocks and `data` is exactly its size.
+    bool writeDumpBlock(unsigned base, const std::vector<unsigned char>& data);
     const BlockMap& addressable() const { return edit_; }
 
     // An area's blocks in dump order, with their current contents.

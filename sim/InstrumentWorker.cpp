@@ -1,6 +1,7 @@
 #include "sim/InstrumentWorker.h"
 
 #include <chrono>
+#include <optional>
 
 namespace tessaline {
 
@@ -44,16 +45,29 @@ void InstrumentWorker::stop() {
 
 void InstrumentWorker::run() {
     std::unique_lock guard(mutex_);
+    int frozenMs = 0;
+    auto ready = [this] { return stopping_ || !inbox_.empty(); };
     for (;;) {
-        wake_.wait(guard, [this] { return stopping_ || !inbox_.empty(); });
+        // A frozen instrument resumes by itself once its time is over, message or not.
+        if (frozenMs > 0) {
+            wake_.wait_for(guard, std::chrono::milliseconds(frozenMs), ready);
+        } else {
+            wake_.wait(guard, ready);
+        }
         if (stopping_) {
             break;
         }
-        std::vector<unsigned char> message = std::move(inbox_.front());
-        inbox_.pop_front();
+        std::optional<std::vector<unsigned char>> message;
+        if (!inbox_.empty()) {
+            message = std::move(inbox_.front());
+            inbox_.pop_front();
+        }
         busy_ = true;
         guard.unlock();
-        instrument_.receive(message);
+        if (message) {
+            instrument_.receive(*message);
+        }
+        frozenMs = instrument_.thawIfDue();
         guard.lock();
         busy_ = false;
         idle_.notify_all();

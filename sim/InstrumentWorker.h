@@ -12,7 +12,8 @@
 namespace tessaline {
 
 // Gives one virtual instrument a thread of its own: messages sent to it wait in an inbox and
-// are handled one at a time, in order, as the instrument's own processor would.
+// are handled one at a time, in order, as the instrument's own processor would. A frozen
+// instrument is woken when its freeze is over.
 class InstrumentWorker {
   public:
     explicit InstrumentWorker(VirtualInstrument& instrument, std::size_t maxPending = 65536);

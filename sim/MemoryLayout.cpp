@@ -89,6 +89,16 @@ std::optional<DumpArea> areaForDumpRequest(InstrumentFamily family, unsigned add
     return std::nullopt;
 }
 
+std::optional<DumpArea> areaForDumpMarker(InstrumentFamily family, unsigned address) {
+    for (const AreaInfo& info : kAreas) {
+        if ((address == dumpHeaderAddress(info.area) || address == dumpFooterAddress(info.area)) &&
+            familyHas(familyMemory(family), info.area)) {
+            return info.area;
+        }
+    }
+    return std::nullopt;
+}
+
 unsigned dumpHeaderAddress(DumpArea area) {
     return 0x0E0000 | (infoOf(area).requestMid << 8);
 }

@@ -31,6 +31,10 @@ std::vector<BlockSpec> addressableBlocks(InstrumentFamily family);
 // The area a dump request address names (0E 0F 00, 0E 4F 00, 0E 5F 00), if the family has it.
 std::optional<DumpArea> areaForDumpRequest(InstrumentFamily family, unsigned address);
 
+// The area whose dump a header or footer block address (0E xx 00, 0F xx 00) opens or closes,
+// if the family has it.
+std::optional<DumpArea> areaForDumpMarker(InstrumentFamily family, unsigned address);
+
 // Header and footer block addresses of an area's dump (0E xx 00 and 0F xx 00).
 unsigned dumpHeaderAddress(DumpArea area);
 unsigned dumpFooterAddress(DumpArea area);

@@ -44,27 +44,94 @@ bool VirtualInstrument::wirePacing() const {
 }
 
 void VirtualInstrument::receive(std::span<const unsigned char> message) {
-    std::vector<std::vector<unsigned char>> out;
-    std::vector<int> waits;
+    std::lock_guard input(inputMutex_);
+    Outgoing outgoing;
     ReplySink sink;
     Clock* clock = nullptr;
     {
         std::lock_guard guard(mutex_);
-        out = faults_.apply(handle(message), modelId_.size());
-        for (const std::vector<unsigned char>& reply : out) {
-            const int wireMs = pacing_ ? pacer_.waitFor(reply.size()) : 0;
-            waits.push_back(wireMs + (waits.empty() ? faults_.delayMs() : 0));
+        if (holdWhileFrozen(message)) {
+            return;
         }
+        takeHeldInput(outgoing);
+        answer(message, outgoing);
         sink = sink_;
         clock = clock_;
     }
     // Waiting and handing over happen outside the lock, so that inspection never stalls.
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (waits[i] > 0) {
-            clock->sleepMs(waits[i]);
+    send(outgoing, sink, *clock);
+}
+
+int VirtualInstrument::thawIfDue() {
+    // A message in hand takes in what waited before itself; come back a little later.
+    std::unique_lock input(inputMutex_, std::try_to_lock);
+    if (!input.owns_lock()) {
+        return 1;
+    }
+    Outgoing outgoing;
+    ReplySink sink;
+    Clock* clock = nullptr;
+    {
+        std::lock_guard guard(mutex_);
+        if (frozen_) {
+            const std::int64_t leftUs = frozenUntilUs_ - clock_->nowUs();
+            if (leftUs > 0) {
+                return static_cast<int>((leftUs + 999) / 1000);
+            }
+            frozen_ = false;
+        }
+        takeHeldInput(outgoing);
+        sink = sink_;
+        clock = clock_;
+    }
+    send(outgoing, sink, *clock);
+    return 0;
+}
+
+void VirtualInstrument::answer(std::span<const unsigned char> message, Outgoing& outgoing) {
+    std::vector<std::vector<unsigned char>> replies =
+        faults_.apply(handle(message), modelId_.size());
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        const int wireMs = pacing_ ? pacer_.waitFor(replies[i].size()) : 0;
+        outgoing.waitsMs.push_back(wireMs + (i == 0 ? faults_.delayMs() : 0));
+        outgoing.messages.push_back(std::move(replies[i]));
+    }
+}
+
+bool VirtualInstrument::holdWhileFrozen(std::span<const unsigned char> message) {
+    if (!frozen_) {
+        return false;
+    }
+    if (clock_->nowUs() >= frozenUntilUs_) {
+        frozen_ = false;
+        return false;
+    }
+    if (heldBytes_ + message.size() <= holdBytes_) {
+        held_.emplace_back(message.begin(), message.end());
+        heldBytes_ += message.size();
+    } else {
+        ++received_;
+        ++ignored_.lostWhileFrozen;
+    }
+    return true;
+}
+
+void VirtualInstrument::takeHeldInput(Outgoing& outgoing) {
+    while (!held_.empty()) {
+        const std::vector<unsigned char> message = std::move(held_.front());
+        held_.pop_front();
+        answer(message, outgoing);
+    }
+    heldBytes_ = 0;
+}
+
+void VirtualInstrument::send(const Outgoing& outgoing, const ReplySink& sink, Clock& clock) {
+    for (std::size_t i = 0; i < outgoing.messages.size(); ++i) {
+        if (outgoing.waitsMs[i] > 0) {
+            clock.sleepMs(outgoing.waitsMs[i]);
         }
         if (sink) {
-            sink(out[i]);
+            sink(outgoing.messages[i]);
         }
     }
 }
@@ -84,6 +151,12 @@ std::vector<OutgoingMessage> VirtualInstrument::handle(std::span<const unsigned 
             return {};
         case MessageKind::DumpRequest:
             return dumpReplies(in.address);
+        case MessageKind::BulkBlock:
+            takeBulkBlock(in.address, in.data);
+            return {};
+        case MessageKind::DamagedBlock:
+            ++ignored_.damagedBlocks;
+            return {};
         case MessageKind::BankSelectMsb:
             bankMsb_ = in.value;
             return {};
@@ -137,6 +210,19 @@ void VirtualInstrument::writeParameter(unsigned address, const std::vector<unsig
     }
 }
 
+void VirtualInstrument::takeBulkBlock(unsigned address, const std::vector<unsigned char>& data) {
+    // A dump's header and footer only frame its blocks; each block stands on its own.
+    if (areaForDumpMarker(model_.family, address)) {
+        if (!data.empty()) {
+            ++ignored_.malformed;
+        }
+        return;
+    }
+    if (!memory_.writeDumpBlock(address, data)) {
+        ++ignored_.outOfRange;
+    }
+}
+
 void VirtualInstrument::selectProgram(unsigned char program) {
     bool selected = false;
     const int mode = memory_.mode();
@@ -181,15 +267,25 @@ void VirtualInstrument::dropNthParameterChange(int n) {
     incomingFaults_.dropNthParameterChange(n);
 }
 
-void VirtualInstrument::dropParameterChangesTo(unsigned address, int times) {
+bool VirtualInstrument::dropParameterChangesTo(unsigned address, int times) {
     std::lock_guard guard(mutex_);
-    incomingFaults_.dropParameterChangesTo(address, times);
+    return incomingFaults_.dropParameterChangesTo(address, times);
+}
+
+void VirtualInstrument::freezeInput(int ms, std::size_t holdBytes) {
+    std::lock_guard guard(mutex_);
+    frozen_ = ms > 0;
+    frozenUntilUs_ = clock_->nowUs() + std::int64_t{ms > 0 ? ms : 0} * 1000;
+    holdBytes_ = holdBytes;
 }
 
 void VirtualInstrument::clearFaults() {
     std::lock_guard guard(mutex_);
     faults_.clear();
     incomingFaults_.clear();
+    frozen_ = false;
+    held_.clear();
+    heldBytes_ = 0;
 }
 
 std::optional<std::vector<unsigned char>> VirtualInstrument::block(unsigned base) const {

@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "midi/MidiPort.h"
+#include "sim/IncomingFaults.h"
 #include "sim/VirtualInstrument.h"
 #include "tests/sim/SimTestSupport.h"
 #include "tests/support/Fakes.h"
@@ -112,14 +113,67 @@ TEST_F(VirtualInstrumentFaults, DropsOnlyTheChosenParameterChanges) {
     EXPECT_FALSE(write(0x310005, 0x22));
     EXPECT_TRUE(write(0x310005, 0x23));
 
+    // Each address keeps its own count.
     instrument.dropParameterChangesTo(0x310006, -1);
+    instrument.dropParameterChangesTo(0x310007, 1);
+    EXPECT_FALSE(write(0x310007, 0x24));
     EXPECT_FALSE(write(0x310006, 0x31));
     EXPECT_FALSE(write(0x310006, 0x32));
-    EXPECT_EQ(instrument.ignored().dropped, 4);
-    EXPECT_EQ(instrument.ignored().total(), 4);
+    EXPECT_TRUE(write(0x310007, 0x25));
+    EXPECT_EQ(instrument.ignored().dropped, 5);
+    EXPECT_EQ(instrument.ignored().total(), 5);
 
     instrument.clearFaults();
     EXPECT_TRUE(write(0x310006, 0x33));
+    // However many a user arms, the table stays bounded.
+    for (unsigned i = 0; i < IncomingFaults::kMaxAddresses; ++i) {
+        ASSERT_TRUE(instrument.dropParameterChangesTo(0x300000 + i));
+    }
+    EXPECT_FALSE(instrument.dropParameterChangesTo(0x310000));
+    EXPECT_TRUE(write(0x310000, 0x34));
+}
+
+// A frozen instrument takes nothing in: the first messages wait, as far as the transport holds
+// them, the rest are lost. Once the time is over, what waited is taken in, in order, and
+// answered.
+TEST(VirtualInstrumentFreeze, HoldsWhatFitsLosesTheRestAndResumesInOrder) {
+    VirtualInstrument instrument(model("Motif ES6"), 9);
+    RecordingClock clock;
+    instrument.setClock(&clock);
+    ReplyLog log(instrument);
+    const Bytes first = parameterChange(instrument, 0x310000, {0x11});
+    const Bytes request = dumpRequest(instrument, 0x0E4F00);
+    const Bytes second = parameterChange(instrument, 0x310000, {0x22});
+    const BlockMap before = instrument.snapshot();
+
+    instrument.freezeInput(1500, first.size() + request.size());
+    instrument.receive(first);
+    instrument.receive(request);
+    instrument.receive(second);  // no room left: lost
+    clock.advanceUs(1000 * 1000);
+    instrument.receive(second);  // lost as well
+    EXPECT_EQ(instrument.thawIfDue(), 500);
+    EXPECT_EQ(instrument.snapshot(), before);
+    EXPECT_TRUE(log.take().empty());
+    EXPECT_EQ(instrument.ignored().lostWhileFrozen, 2);
+
+    clock.advanceUs(500 * 1000);
+    EXPECT_EQ(instrument.thawIfDue(), 0);
+    EXPECT_EQ(instrument.block(0x310000).value()[0], 0x11);
+    const std::vector<Bytes> replies = log.take();
+    ASSERT_EQ(replies.size(), 10u);  // the performance dump: header, 8 blocks, footer
+    EXPECT_EQ(blockData(replies[5], 2)[0], 0x11);
+
+    // After a freeze the next message is taken at once, and one that waited goes ahead of it.
+    instrument.receive(second);
+    EXPECT_EQ(instrument.block(0x310000).value()[0], 0x22);
+    instrument.freezeInput(10);
+    instrument.receive(first);
+    clock.advanceUs(10 * 1000);
+    instrument.receive(second);
+    EXPECT_EQ(instrument.block(0x310000).value()[0], 0x22);
+    EXPECT_EQ(instrument.ignored().total(), 2);
+    EXPECT_EQ(instrument.receivedCount(), 7);
 }
 
 TEST_F(VirtualInstrumentFaults, ClearFaultsDisarmsEverything) {
@@ -127,6 +181,7 @@ TEST_F(VirtualInstrumentFaults, ClearFaultsDisarmsEverything) {
     instrument.corruptNextBlocks(3);
     instrument.truncateNextBlocks(3);
     instrument.sendGarbageBeforeNextReplies();
+    instrument.freezeInput(60000);
     instrument.clearFaults();
     const std::vector<Bytes> replies = voiceDump();
     ASSERT_EQ(replies.size(), 6u);

@@ -168,6 +168,67 @@ TEST(VirtualInstrumentDumps, TriplesAnswerWithHeaderBlocksAndFooterInOrder) {
 
 // The S90 has no song mix and the Motif Rack no performances: asked for one, the instrument
 // stays silent; written to, it keeps nothing. Both count as ignored.
+// What a librarian does: take a dump, edit it, send it back. Every block lands where it was
+// dumped from; a damaged one, or one that fits no block there, changes nothing and is counted.
+TEST(VirtualInstrumentBulkDumps, ADumpSentBackChangedIsWhatTheMemoryThenHolds) {
+    const std::pair<const char*, unsigned> dumps[] = {{"S90", 0x0E4F00},
+                                                      {"Motif Rack", 0x0E5F00},
+                                                      {"Motif ES7", 0x0E4F00},
+                                                      {"Motif 6", 0x0E0F00}};
+    for (const auto& [name, request] : dumps) {
+        SCOPED_TRACE(name);
+        VirtualInstrument instrument(model(name), 21);
+        ReplyLog log(instrument);
+        const std::size_t idLength = instrument.modelId().size();
+        instrument.receive(dumpRequest(instrument, request));
+        std::vector<Bytes> dump = log.take();
+        ASSERT_GE(dump.size(), 3u);
+        BlockMap expected = instrument.snapshot();
+        for (std::size_t i = 1; i + 1 < dump.size(); ++i) {
+            const unsigned address = blockAddress(dump[i], idLength);
+            Bytes data = blockData(dump[i], idLength);
+            for (unsigned char& byte : data) {
+                byte = static_cast<unsigned char>((byte + 5) & 0x7F);
+            }
+            expected.at(address) = data;
+            dump[i] = makeBulkBlock(instrument.modelId(), address, data);
+        }
+        for (const Bytes& block : dump) {
+            instrument.receive(block);
+        }
+        EXPECT_EQ(instrument.snapshot(), expected);
+        EXPECT_EQ(instrument.ignored().total(), 0);
+        EXPECT_TRUE(log.take().empty());
+
+        const unsigned first = blockAddress(dump[1], idLength);
+        const Bytes data = blockData(dump[1], idLength);
+        Bytes damaged = makeBulkBlock(instrument.modelId(), first, Bytes(data.size(), 0x01));
+        corruptChecksum(damaged);
+        Bytes cut = makeBulkBlock(instrument.modelId(), first, Bytes(data.size(), 0x02));
+        truncateBlock(cut, idLength);
+        Bytes longer = data;
+        longer.push_back(0x03);
+        const std::vector<Bytes> refused = {
+            damaged,                                                      // checksum
+            cut,                                                          // byte count
+            makeBulkBlock(instrument.modelId(), first, longer),           // not the block's size
+            makeBulkBlock(instrument.modelId(), first + 1, Bytes{0x04}),  // inside a block
+            makeBulkBlock(instrument.modelId(), 0x0A0001, Bytes{0x01}),   // the mode, no dump
+            makeBulkBlock(Bytes{0x7E}, first, data),                      // another model
+            makeBulkBlock(instrument.modelId(), request, Bytes{0x05}),    // a header with data
+        };
+        for (const Bytes& block : refused) {
+            instrument.receive(block);
+        }
+        EXPECT_EQ(instrument.snapshot(), expected);
+        const IgnoredCounts ignored = instrument.ignored();
+        EXPECT_EQ(ignored.damagedBlocks, 2);
+        EXPECT_EQ(ignored.outOfRange, 3);
+        EXPECT_EQ(ignored.otherModelId, 1);
+        EXPECT_EQ(ignored.malformed, 1);
+    }
+}
+
 TEST(VirtualInstrumentDumps, AnAreaTheFamilyLacksIsNeitherSentNorWritten) {
     struct Lack {
         const char* model;

@@ -266,6 +266,22 @@ TEST(VirtualMidiService, WirePacingWaitsOnTheSendingAndTheReplyingSide) {
     EXPECT_TRUE(unpaced.waits().empty());
 }
 
+// No message needs to come after a freeze: the instrument resumes by itself and answers what
+// waited.
+TEST(VirtualMidiService, AFrozenInstrumentResumesByItself) {
+    RecordingClock clock;
+    VirtualMidiService service(false, 1, &clock);
+    VirtualInstrument& instrument = *service.instrument(0);
+    Listener in(service, 0);
+    Sender out(service, 0);
+    instrument.freezeInput(5);
+    out.send(dumpRequest(instrument, 0x0E4F00));
+    ASSERT_TRUE(service.waitIdle());
+    EXPECT_TRUE(in.received().empty());
+    clock.advanceUs(5000);
+    EXPECT_EQ(in.waitFor(10).size(), 10u);
+}
+
 TEST(VirtualMidiService, ShuttingDownInterruptsDelayedReplies) {
     const auto start = std::chrono::steady_clock::now();
     {

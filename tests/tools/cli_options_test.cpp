@@ -56,9 +56,65 @@ TEST(CliOptions, CopyToAPerformance) {
     EXPECT_EQ(c.destination, Destination::Performance);
     EXPECT_EQ(c.performance.program(), 16 + 15);
     EXPECT_EQ(c.part, 3);
-    EXPECT_TRUE(c.sysFx && c.insFx && c.name && c.verify);
-    EXPECT_FALSE(
-        parse({"copy", "--voice", "PRE1:A01", "--to", "mix", "--part", "1"}).options.copy.verify);
+    EXPECT_TRUE(c.sysFx && c.insFx && c.name && c.verify && c.backup);
+}
+
+// A copy is checked and backed up unless the user says otherwise.
+TEST(CliOptions, CopyChecksAndKeepsABackupByDefault) {
+    const std::vector<std::string> copy{"copy", "--voice", "PRE1:A01", "--to",
+                                        "mix",  "--part",  "1"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = copy;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return parse(args);
+    };
+    const CopySpec plain = with({}).options.copy;
+    EXPECT_TRUE(plain.verify && plain.backup);
+    const CopySpec bare = with({"--no-verify", "--no-backup"}).options.copy;
+    EXPECT_FALSE(bare.verify || bare.backup);
+    EXPECT_NE(with({"--verify", "--no-verify"}).error, "");
+}
+
+TEST(CliOptions, UndoBackupAndRestore) {
+    EXPECT_EQ(parse({"undo"}).options.command, Command::Undo);
+    EXPECT_NE(parse({"undo", "now"}).error, "");
+
+    auto r = parse({"backup", "--to", "performance:a02", "--out", "old.syx"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.command, Command::Backup);
+    EXPECT_EQ(r.options.backup.destination, Destination::Performance);
+    EXPECT_EQ(r.options.backup.performance.program(), 1);
+    EXPECT_EQ(r.options.backup.out, "old.syx");
+    r = parse({"backup", "--to", "mix"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.backup.destination, Destination::SongMix);
+    EXPECT_FALSE(r.options.backup.out);
+
+    r = parse({"restore", "kept.syx"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.command, Command::Restore);
+    EXPECT_EQ(r.options.restoreFile, "kept.syx");
+    EXPECT_EQ(parse({"restore", std::string(kMaxPathLength, 'f')}).error, "");
+
+    const std::string tooLong(kMaxPathLength + 1, 'f');
+    const std::vector<std::vector<std::string>> bad = {
+        {"backup"},
+        {"backup", "--out", "a.syx"},
+        {"backup", "--to", "song"},
+        {"backup", "--to", "performance:I01"},
+        {"backup", "--to", "mix", "--out"},
+        {"backup", "--to", "mix", "--out", ""},
+        {"backup", "--to", "mix", "--out", tooLong},
+        {"backup", "--to", "mix", "--part", "1"},
+        {"restore"},
+        {"restore", "a.syx", "b.syx"},
+        {"restore", ""},
+        {"restore", "--verify"},
+        {"restore", tooLong},
+    };
+    for (const auto& args : bad) {
+        EXPECT_NE(parse(args).error, "") << args.size() << " words, " << args.back();
+    }
 }
 
 TEST(CliOptions, CopyRejectsWhatCannotBeSent) {

@@ -92,7 +92,8 @@ TEST(Cli, PerformanceLineShowsWhatTheInstrumentHolds) {
 TEST(Cli, CopyPrintsSourceDestinationAndTheNewPerformanceLine) {
     CliRig rig;
     ASSERT_EQ(rig.run({"--trace", "--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
-                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"}),
+                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name",
+                       "--no-verify"}),
               0)
         << rig.err.str();
     const auto out = rig.lines(rig.out);

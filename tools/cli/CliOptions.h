@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 
 namespace tessaline::cli {
 
-enum class Command { None, Devices, Identify, Voice, Performance, Copy };
+enum class Command { None, Devices, Identify, Voice, Performance, Copy, Undo, Backup, Restore };
 enum class Destination { Performance, SongMix };
 
 // A voice as the user writes it: BANK:LNN, e.g. PRE1:A01, USER2:H16, GM:C05.
@@ -35,7 +36,18 @@ struct CopySpec {
     bool insFx = false;
     bool name = false;
     bool verify = true;  // compare the instrument's answer with what was sent
+    bool backup = true;  // keep the destination as it was before the first write
 };
+
+// A destination kept without a copy: a performance or the song mix.
+struct BackupSpec {
+    Destination destination = Destination::Performance;
+    ProgramSpec performance;         // for Destination::Performance
+    std::optional<std::string> out;  // the file to write; none: the backups folder
+};
+
+// A path longer than any file system takes is a mistake, not a file.
+inline constexpr std::size_t kMaxPathLength = 4096;
 
 inline constexpr int kMinTimeoutMs = 100;
 inline constexpr int kMaxTimeoutMs = 600000;
@@ -55,6 +67,8 @@ struct CliOptions {
     VoiceSpec voice;          // voice
     ProgramSpec performance;  // performance
     CopySpec copy;            // copy
+    BackupSpec backup;        // backup
+    std::string restoreFile;  // restore
 };
 
 struct ParseResult {

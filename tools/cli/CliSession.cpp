@@ -126,6 +126,15 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
             return showPerformance(options.performance);
         case Command::Copy:
             return copy(options.copy);
+        case Command::Undo:
+            complain("undo is not available yet");
+            return kExitUsage;
+        case Command::Backup:
+            complain("backup is not available yet");
+            return kExitUsage;
+        case Command::Restore:
+            complain("restore is not available yet");
+            return kExitUsage;
         case Command::None:
             break;
     }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,9 @@ bool waitForNextLook(const sigset_t& stopSignals) {
     return sigtimedwait(&stopSignals, nullptr, &second) < 0;
 }
 
-int runCommand(const std::vector<std::string>& args,
-               std::chrono::steady_clock::time_point started) {
-    const ParseResult parsed = parseCommandLine(args);
+// What the program answers before it touches a device: help, version, a usage error, or a
+// MIDI system named in the environment that this build does not have. None: go on.
+std::optional<int> answerWithoutDevices(const ParseResult& parsed) {
     if (parsed.options.showHelp) {
         std::cout << usageText();
         return kExitOk;
@@ -56,74 +57,120 @@ int runCommand(const std::vector<std::string>& args,
         std::cerr << usageText();
         return kExitUsage;
     }
-    const CliOptions& options = parsed.options;
     if (const std::string problem = programMidiApiProblem(); !problem.empty()) {
         std::cerr << "tessaline-cli: " << problem << '\n';
         return kExitUsage;
     }
-    // A watch ends on Ctrl-C or SIGTERM. Both are held back from here on, before the MIDI
-    // service starts its threads, so that every thread inherits the block and the watch alone
-    // takes them, between two looks.
+    return std::nullopt;
+}
+
+// A watch ends on Ctrl-C or SIGTERM. Both are held back before the MIDI service starts its
+// threads, so that every thread inherits the block and the watch alone takes them, between two
+// looks.
+sigset_t holdBackStopSignals(bool watch) {
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
-    if (options.watch) {
+    if (watch) {
         pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     }
+    return stopSignals;
+}
 
-    // No wait of the MIDI service lasts past the command's end; closing then has half a second
-    // more. A watch runs until it is stopped.
-    const auto commandEnd = started + std::chrono::milliseconds(options.timeoutMs);
-    MidiDeadline midiDeadline{commandEnd.time_since_epoch().count()};
-    auto closeAfter = [&midiDeadline](std::chrono::steady_clock::time_point end) {
-        midiDeadline.store((end + std::chrono::milliseconds(kCloseGraceMs - kExitMarginMs))
-                               .time_since_epoch()
-                               .count());
-    };
-    auto timeIsUp = [&] {
-        return !options.watch && std::chrono::steady_clock::now() >= commandEnd;
-    };
-    std::mutex consoleLock;
-    std::unique_ptr<MidiService> devices =
-        makeCliMidiService(options.timeoutMs, options.watch ? nullptr : &midiDeadline);
-    std::unique_ptr<MidiService> tracing;
-    MidiService* midi = devices.get();
-    if (options.trace) {
-        tracing = std::make_unique<TracingMidiService>(*devices, std::cout, consoleLock);
-        midi = tracing.get();
+// The command's time, from the program's start. No wait of the MIDI service lasts past its
+// end; closing then has half a second more. A watch runs until it is stopped.
+class CommandTime {
+  public:
+    CommandTime(const CliOptions& options, std::chrono::steady_clock::time_point started)
+        : watch_(options.watch),
+          end_(started + std::chrono::milliseconds(options.timeoutMs)),
+          deadline_(end_.time_since_epoch().count()) {}
+
+    const MidiDeadline* midiDeadline() const { return watch_ ? nullptr : &deadline_; }
+    bool isUp() const { return !watch_ && std::chrono::steady_clock::now() >= end_; }
+    void closeBy(std::chrono::steady_clock::time_point end) {
+        deadline_.store((end + std::chrono::milliseconds(kCloseGraceMs - kExitMarginMs))
+                            .time_since_epoch()
+                            .count());
     }
+    void closeByEnd() { closeBy(end_); }
 
-    std::unique_ptr<Profile> userProfile = makeUserProfile();
-    OverlayProfile profile(userProfile.get());
-    // A MIDI system that did not start in time, or a list cut short, is the command's time
-    // running out, not a device that is missing.
-    const std::string error = timeIsUp() ? "" : chooseDevices(options, *midi, profile);
-    if (timeIsUp()) {
-        closeAfter(commandEnd);
+  private:
+    const bool watch_;
+    const std::chrono::steady_clock::time_point end_;
+    MidiDeadline deadline_;
+};
+
+// The devices, and with --trace a service in front of them that prints every message.
+struct CliMidi {
+    std::unique_ptr<MidiService> devices;
+    std::unique_ptr<MidiService> tracing;
+    MidiService& use() { return tracing ? *tracing : *devices; }
+};
+
+CliMidi makeMidi(const CliOptions& options, const CommandTime& time, std::mutex& consoleLock) {
+    CliMidi midi;
+    midi.devices = makeCliMidiService(options.timeoutMs, time.midiDeadline());
+    if (options.trace) {
+        midi.tracing = std::make_unique<TracingMidiService>(*midi.devices, std::cout, consoleLock);
+    }
+    return midi;
+}
+
+// Picks the devices the command uses; an exit code when it cannot go on. A MIDI system that
+// did not start in time, or a list cut short, is the command's time running out, not a device
+// that is missing.
+std::optional<int> chooseDevicesInTime(const CliOptions& options, MidiService& midi,
+                                       Profile& profile, CommandTime& time) {
+    const std::string error = time.isUp() ? "" : chooseDevices(options, midi, profile);
+    if (time.isUp()) {
+        time.closeByEnd();
         std::cout << "Timeout\n";
         return kExitTimeout;
     }
     if (!error.empty()) {
-        closeAfter(commandEnd);
+        time.closeByEnd();
         std::cerr << "tessaline-cli: " << error << '\n';
         return kExitUsage;
     }
+    return std::nullopt;
+}
 
+int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
+               std::mutex& consoleLock, const sigset_t& stopSignals,
+               std::chrono::steady_clock::time_point started, CommandTime& time) {
     Console console{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0, consoleLock};
     ConsoleBoxes boxes(std::cerr, consoleLock);
     NoticeQueue notices;
     SystemClock clock;
-    int code = kExitOk;
-    {
-        SynthDevice device(PortServices{*midi, profile, boxes, notices, clock});
-        CliSession session(device, notices, console);
-        session.setStartTime(started);
-        session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
-        code = session.run(options, *midi);
-        closeAfter(session.deadline());
-    }  // the device closes its ports before the services go
+    // The device closes its ports before the services go.
+    SynthDevice device(PortServices{midi, profile, boxes, notices, clock});
+    CliSession session(device, notices, console);
+    session.setStartTime(started);
+    session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
+    const int code = session.run(options, midi);
+    time.closeBy(session.deadline());
     return code;
+}
+
+int runCommand(const std::vector<std::string>& args,
+               std::chrono::steady_clock::time_point started) {
+    const ParseResult parsed = parseCommandLine(args);
+    if (const std::optional<int> answer = answerWithoutDevices(parsed)) {
+        return *answer;
+    }
+    const CliOptions& options = parsed.options;
+    const sigset_t stopSignals = holdBackStopSignals(options.watch);
+    CommandTime time(options, started);
+    std::mutex consoleLock;
+    CliMidi midi = makeMidi(options, time, consoleLock);
+    std::unique_ptr<Profile> userProfile = makeUserProfile();
+    OverlayProfile profile(userProfile.get());
+    if (const std::optional<int> stop = chooseDevicesInTime(options, midi.use(), profile, time)) {
+        return *stop;
+    }
+    return runSession(options, midi.use(), profile, consoleLock, stopSignals, started, time);
 }
 
 }  // namespace

@@ -45,53 +45,109 @@ bool byteAt(const BlockMap& memory, unsigned address, unsigned char& value) {
     return true;
 }
 
+ControlReply say(std::string text) {
+    return {std::move(text), false};
+}
+
+// Each command reads its arguments from the rest of the line, and nothing may follow them.
+bool nothingMore(std::istringstream& words) {
+    std::string extra;
+    return !(words >> extra);
+}
+
+ControlReply print(std::istringstream& words, VirtualInstrument& instrument) {
+    std::string addressText;
+    long count = 0;
+    unsigned address = 0;
+    if (!(words >> addressText >> count) || !parseHex(addressText, address) || count <= 0 ||
+        count > 4096) {
+        return say("error: usage: print HHMMLL COUNT");
+    }
+    const BlockMap memory = instrument.snapshot();
+    std::string text;
+    for (long i = 0; i < count; ++i) {
+        unsigned char value = 0;
+        if (!byteAt(memory, address + static_cast<unsigned>(i), value)) {
+            return say("error: no memory at " + addressText + " + " + std::to_string(i));
+        }
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02X", value);
+        if (!text.empty()) {
+            text.push_back(' ');
+        }
+        text += pair;
+    }
+    return say(text);
+}
+
+ControlReply mode(std::istringstream&, VirtualInstrument& instrument) {
+    return say(std::to_string(instrument.mode()));
+}
+
+ControlReply ignored(std::istringstream&, VirtualInstrument& instrument) {
+    const IgnoredCounts counts = instrument.ignored();
+    return say("ignored " + std::to_string(counts.total()) + " received " +
+               std::to_string(instrument.receivedCount()));
+}
+
+ControlReply drop(std::istringstream& words, VirtualInstrument& instrument) {
+    std::string addressText;
+    unsigned address = 0;
+    if (!(words >> addressText) || !parseHex(addressText, address) || !nothingMore(words)) {
+        return say("error: usage: drop HHMMLL");
+    }
+    if (!instrument.dropParameterChangesTo(address, 1)) {
+        return say("error: too many drops armed");
+    }
+    return say("dropping the next parameter change to " + addressText);
+}
+
+ControlReply damage(std::istringstream& words, VirtualInstrument& instrument) {
+    if (!nothingMore(words)) {
+        return say("error: usage: damage");
+    }
+    instrument.corruptNextBlocks(1);
+    return say("damaging the next dump block");
+}
+
+ControlReply freeze(std::istringstream& words, VirtualInstrument& instrument) {
+    long ms = 0;
+    if (!(words >> ms) || ms < 1 || ms > kMaxFreezeMs || !nothingMore(words)) {
+        return say("error: usage: freeze MS (1 to " + std::to_string(kMaxFreezeMs) + ")");
+    }
+    instrument.freezeInput(static_cast<int>(ms));
+    return say("frozen for " + std::to_string(ms) + " ms");
+}
+
+ControlReply quit(std::istringstream&, VirtualInstrument&) {
+    return {"bye", true};
+}
+
+struct ControlHandler {
+    const char* name;
+    ControlReply (*run)(std::istringstream&, VirtualInstrument&);
+};
+
+constexpr ControlHandler kHandlers[] = {
+    {"print", print},   {"mode", mode},     {"ignored", ignored}, {"drop", drop},
+    {"damage", damage}, {"freeze", freeze}, {"quit", quit},
+};
+
 }  // namespace
 
-ControlReply runControlCommand(const std::string& line, const VirtualInstrument& instrument) {
+ControlReply runControlCommand(const std::string& line, VirtualInstrument& instrument) {
     std::istringstream words(line);
     std::string command;
     words >> command;
-    ControlReply reply;
-    if (command == "quit") {
-        reply.text = "bye";
-        reply.quit = true;
-    } else if (command == "mode") {
-        reply.text = std::to_string(instrument.mode());
-    } else if (command == "ignored") {
-        const IgnoredCounts ignored = instrument.ignored();
-        reply.text = "ignored " + std::to_string(ignored.total()) + " received " +
-                     std::to_string(instrument.receivedCount());
-    } else if (command == "print") {
-        std::string addressText;
-        long count = 0;
-        unsigned address = 0;
-        if (!(words >> addressText >> count) || !parseHex(addressText, address) || count <= 0 ||
-            count > 4096) {
-            reply.text = "error: usage: print HHMMLL COUNT";
-            return reply;
-        }
-        const BlockMap memory = instrument.snapshot();
-        std::string text;
-        for (long i = 0; i < count; ++i) {
-            unsigned char value = 0;
-            if (!byteAt(memory, address + static_cast<unsigned>(i), value)) {
-                reply.text = "error: no memory at " + addressText + " + " + std::to_string(i);
-                return reply;
-            }
-            char pair[4];
-            std::snprintf(pair, sizeof pair, "%02X", value);
-            if (!text.empty()) {
-                text.push_back(' ');
-            }
-            text += pair;
-        }
-        reply.text = text;
-    } else if (command.empty()) {
-        reply.text = "error: empty command";
-    } else {
-        reply.text = "error: unknown command \"" + command + "\"";
+    if (command.empty()) {
+        return say("error: empty command");
     }
-    return reply;
+    for (const ControlHandler& handler : kHandlers) {
+        if (command == handler.name) {
+            return handler.run(words, instrument);
+        }
+    }
+    return say("error: unknown command \"" + command + "\"");
 }
 
 }  // namespace tessaline::tools

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,111 +46,174 @@ void printUsage(std::FILE* to) {
         "  --name CLIENT  the client name other programs see (default \"NAME (virtual)\")\n"
         "  --seed N       seed of the instrument's memory contents (default 1)\n"
         "Runs until interrupted or until standard input ends. Commands on standard\n"
-        "input: print HHMMLL COUNT, mode, ignored, quit.\n");
+        "input, one a line, each answered with one line:\n"
+        "  print HHMMLL COUNT  COUNT bytes of memory from address HH MM LL (hex)\n"
+        "  mode                the mode parameter (0 voice, 1 performance, 3 song mix)\n"
+        "  ignored             how many messages were ignored, and how many received\n"
+        "  drop HHMMLL         lose the next parameter change to that address, once\n"
+        "  damage              send the next dump block with a wrong checksum, once\n"
+        "  freeze MS           take no MIDI in for MS milliseconds (1 to %d), as a\n"
+        "                      stalled instrument: what arrives meanwhile waits, and\n"
+        "                      beyond the %zu bytes a MIDI system holds, is lost\n"
+        "  quit                end\n",
+        tessaline::tools::kMaxFreezeMs, tessaline::VirtualInstrument::kFrozenHoldBytes);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    tessaline::tools::InstrumentOptions options;
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+// --help and --version answer alone; none: go on.
+std::optional<int> answerAlone(int argc, char** argv) {
+    if (argc != 2) {
+        return std::nullopt;
+    }
+    const std::string arg = argv[1];
+    if (arg == "--help" || arg == "-h") {
         printUsage(stdout);
         return 0;
     }
-    if (argc == 2 && std::string(argv[1]) == "--version") {
+    if (arg == "--version") {
         std::printf("tessaline-virtual-instrument %s\n", tessaline::kVersion);
         return 0;
     }
-    if (!tessaline::tools::parseInstrumentOptions(argc, argv, options)) {
-        printUsage(stderr);
-        return 1;
-    }
+    return std::nullopt;
+}
+
+std::unique_ptr<tessaline::VirtualInstrument> makeInstrument(
+    tessaline::tools::InstrumentOptions& options) {
     std::unique_ptr<tessaline::VirtualInstrument> instrument =
         tessaline::VirtualInstrument::create(options.model, options.seed);
     if (!instrument) {
         std::fprintf(stderr, "tessaline-virtual-instrument: unknown model \"%s\"\n",
                      options.model.c_str());
         printUsage(stderr);
-        return 1;
+        return nullptr;
     }
     instrument->setWirePacing(options.pace);
     if (options.clientName.empty()) {
         options.clientName = options.model + " (virtual)";
     }
+    return instrument;
+}
 
+void stopOnSignals() {
     struct sigaction action = {};
     action.sa_handler = &onSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+}
 
-    std::atomic<tessaline::VirtualPorts*> portsForReplies{nullptr};
-    instrument->setReplySink([&portsForReplies](const std::vector<unsigned char>& reply) {
-        if (tessaline::VirtualPorts* ports = portsForReplies.load()) {
-            ports->send(reply.data(), reply.size());
-        }
-    });
-    std::unique_ptr<tessaline::VirtualPorts> ports;
-    try {
-        tessaline::VirtualInstrument* target = instrument.get();
-        ports = std::make_unique<tessaline::VirtualPorts>(
-            options.api, options.clientName,
+// The instrument on its ports: its replies go out through them once they stand, until they go.
+class InstrumentOnPorts {
+  public:
+    InstrumentOnPorts(tessaline::VirtualInstrument& instrument, const std::string& api,
+                      const std::string& clientName)
+        : instrument_(instrument) {
+        tessaline::VirtualInstrument* target = &instrument_;
+        ports_ = std::make_unique<tessaline::VirtualPorts>(
+            api, clientName,
             [target](const std::vector<unsigned char>& message) { target->receive(message); });
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "tessaline-virtual-instrument: %s\n", error.what());
-        return 2;
+        instrument_.setReplySink([this](const std::vector<unsigned char>& reply) {
+            if (tessaline::VirtualPorts* ports = forReplies_.load()) {
+                ports->send(reply.data(), reply.size());
+            }
+        });
+        forReplies_.store(ports_.get());
     }
-    portsForReplies.store(ports.get());
-    std::printf("ready %s: in \"%s\", out \"%s\"\n", options.model.c_str(),
-                ports->inputName().c_str(), ports->outputName().c_str());
-    std::fflush(stdout);
+    ~InstrumentOnPorts() {
+        forReplies_.store(nullptr);
+        ports_.reset();
+        instrument_.setReplySink(nullptr);
+    }
+    InstrumentOnPorts(const InstrumentOnPorts&) = delete;
+    InstrumentOnPorts& operator=(const InstrumentOnPorts&) = delete;
 
-    int status = 0;
-    std::string pending;
-    bool inputOpen = true;
-    while (!stopRequested && inputOpen) {
-        if (!ports->alive()) {
-            std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
-            status = 3;
-            break;
+    tessaline::VirtualPorts& ports() { return *ports_; }
+
+  private:
+    tessaline::VirtualInstrument& instrument_;
+    std::atomic<tessaline::VirtualPorts*> forReplies_{nullptr};
+    std::unique_ptr<tessaline::VirtualPorts> ports_;
+};
+
+// Answers each whole line of `pending`; false once a command ends the program.
+bool runControlLines(std::string& pending, tessaline::VirtualInstrument& instrument) {
+    if (pending.size() > 4096 && pending.find('\n') == std::string::npos) {
+        pending.clear();  // no command is that long
+    }
+    std::size_t newline;
+    while ((newline = pending.find('\n')) != std::string::npos) {
+        const std::string line = pending.substr(0, newline);
+        pending.erase(0, newline + 1);
+        const tessaline::tools::ControlReply reply =
+            tessaline::tools::runControlCommand(line, instrument);
+        std::printf("%s\n", reply.text.c_str());
+        std::fflush(stdout);
+        if (reply.quit) {
+            return false;
         }
+    }
+    return true;
+}
+
+// Reads control commands until the input ends, a signal or `quit` stops it, or the MIDI server
+// goes; the exit status. A frozen instrument resumes from here when its time is over.
+int runControlLoop(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports) {
+    std::string pending;
+    while (!stopRequested) {
+        if (!ports.alive()) {
+            std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
+            return 3;
+        }
+        const int frozenMs = instrument.thawIfDue();
         pollfd in = {STDIN_FILENO, POLLIN, 0};
-        const int ready = poll(&in, 1, 100);
+        const int ready = poll(&in, 1, frozenMs > 0 && frozenMs < 100 ? frozenMs : 100);
         if (ready < 0 && errno != EINTR) {
-            break;
+            return 0;
         }
         if (ready <= 0) {
             continue;
         }
         char buffer[512];
         const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
         if (got <= 0) {
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            inputOpen = false;
-            break;
+            return 0;
         }
         pending.append(buffer, static_cast<std::size_t>(got));
-        if (pending.size() > 4096 && pending.find('\n') == std::string::npos) {
-            pending.clear();  // no command is that long
-        }
-        std::size_t newline;
-        while ((newline = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, newline);
-            pending.erase(0, newline + 1);
-            const tessaline::tools::ControlReply reply =
-                tessaline::tools::runControlCommand(line, *instrument);
-            std::printf("%s\n", reply.text.c_str());
-            std::fflush(stdout);
-            if (reply.quit) {
-                inputOpen = false;
-                break;
-            }
+        if (!runControlLines(pending, instrument)) {
+            return 0;
         }
     }
-    portsForReplies.store(nullptr);
-    ports.reset();
-    return status;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const std::optional<int> answered = answerAlone(argc, argv)) {
+        return *answered;
+    }
+    tessaline::tools::InstrumentOptions options;
+    if (!tessaline::tools::parseInstrumentOptions(argc, argv, options)) {
+        printUsage(stderr);
+        return 1;
+    }
+    std::unique_ptr<tessaline::VirtualInstrument> instrument = makeInstrument(options);
+    if (!instrument) {
+        return 1;
+    }
+    stopOnSignals();
+    std::unique_ptr<InstrumentOnPorts> onPorts;
+    try {
+        onPorts = std::make_unique<InstrumentOnPorts>(*instrument, options.api, options.clientName);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tessaline-virtual-instrument: %s\n", error.what());
+        return 2;
+    }
+    std::printf("ready %s: in \"%s\", out \"%s\"\n", options.model.c_str(),
+                onPorts->ports().inputName().c_str(), onPorts->ports().outputName().c_str());
+    std::fflush(stdout);
+    return runControlLoop(*instrument, onPorts->ports());
 }
