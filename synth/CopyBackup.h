@@ -13,7 +13,7 @@ namespace tessaline {
 
 // Where a copy goes, as its backup and record name it.
 struct CopyDestination {
-    std::string model;        // display name, e.g. "Motif ES7"
+    std::string model;  // display name, e.g. "Motif ES7"
     DestinationKind kind = DestinationKind::Performance;
     std::string performance;  // e.g. "B16"; empty for the song mix
     int part = 1;             // 1-based

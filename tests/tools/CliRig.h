@@ -12,6 +12,7 @@
 #include "sim/VirtualMidiService.h"
 #include "synth/SynthDevice.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/ScratchFolder.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliSession.h"
 #include "tools/cli/CliSupport.h"
@@ -67,6 +68,7 @@ struct CliRig {
         SynthDevice device(PortServices{tracing, overlay, boxes, notices, clock});
         cli::CliSession session(device, notices, console);
         session.setWatchPause(watchPause);
+        session.setDataHome(dataHome.path);
         return session.run(parsed.options, tracing);
     }
 
@@ -91,6 +93,7 @@ struct CliRig {
     std::istringstream in;
     RecordingClock clock;
     std::function<bool()> watchPause;  // devices --watch: between two looks
+    ScratchFolder dataHome;            // the rig's own backups
 };
 
 }  // namespace tessaline::test

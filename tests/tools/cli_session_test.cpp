@@ -92,38 +92,43 @@ TEST(Cli, PerformanceLineShowsWhatTheInstrumentHolds) {
 TEST(Cli, CopyPrintsSourceDestinationAndTheNewPerformanceLine) {
     CliRig rig;
     ASSERT_EQ(rig.run({"--trace", "--device", "Motif ES7", "copy", "--voice", "PRE1:A01", "--to",
-                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name",
-                       "--no-verify"}),
+                       "performance:B16", "--part", "3", "--sys-fx", "--ins-fx", "--name"}),
               0)
         << rig.err.str();
     const auto out = rig.lines(rig.out);
     const auto voice = rig.virtualDevices.instrument(0)->storedVoice(0, 0).at(0x407000);
     const std::string name(voice.begin(), voice.begin() + 10);
-    ASSERT_EQ(out.size(), 4u) << rig.out.str();
-    EXPECT_EQ(out[0], " PRE1:001(A01) " + std::string(categoryName(voice[12])) + ":" + name);
+    ASSERT_EQ(out.size(), 5u) << rig.out.str();
+    EXPECT_EQ(out[0].rfind("Saved the destination as " + rig.dataHome.path.string(), 0), 0u);
+    EXPECT_EQ(out[1], " PRE1:001(A01) " + std::string(categoryName(voice[12])) + ":" + name);
     // Checked by default: every value found as sent, none outside the answer's blocks.
-    EXPECT_TRUE(std::regex_match(out[1], std::regex("Verified ([0-9]+) of \\1 values \\(0 not "
+    EXPECT_TRUE(std::regex_match(out[2], std::regex("Verified ([0-9]+) of \\1 values \\(0 not "
                                                     "reported\\)")))
-        << out[1];
-    EXPECT_EQ(out[2], "Copied PRE1:A01 into part 3 of performance B16");
+        << out[2];
+    EXPECT_EQ(out[3], "Copied PRE1:A01 into part 3 of performance B16");
     // With the name copied, the performance now carries the voice's name and category.
-    EXPECT_EQ(out[3], " USER:032(B16) " + std::string(categoryName(voice[12])) + ":" + name);
+    EXPECT_EQ(out[4], " USER:032(B16) " + std::string(categoryName(voice[12])) + ":" + name);
 
-    // Between the last mode change and the performance dump request: the 185 messages. Only
-    // what was sent counts; the voice dump's closing block may still be arriving meanwhile.
+    // After the last mode change the destination is kept, then come the 185 messages, then the
+    // request for the answer. Only what was sent counts; the voice dump's closing block may
+    // still be arriving meanwhile.
     std::vector<std::string> sent;
     for (const std::string& line : rig.lines(rig.trace)) {
         if (line.rfind("> ", 0) == 0)
             sent.push_back(line);
     }
+    const std::string request = "> F0 43 20 7F 00 0E 4F 00 F7";
     const auto mode = std::find(sent.rbegin(), sent.rend(), "> F0 43 10 7F 00 0A 00 01 01 F7");
     ASSERT_NE(mode, sent.rend());
-    const auto request = std::find(mode.base(), sent.end(), "> F0 43 20 7F 00 0E 4F 00 F7");
-    ASSERT_NE(request, sent.end());
-    const auto parameterChanges = std::count_if(mode.base(), request, [](const std::string& line) {
+    const auto snapshot = std::find(mode.base(), sent.end(), request);
+    ASSERT_NE(snapshot, sent.end());
+    const auto copyStart = snapshot + 3;  // the request's three messages
+    const auto readBack = std::find(copyStart, sent.end(), request);
+    ASSERT_NE(readBack, sent.end());
+    const auto parameterChanges = std::count_if(copyStart, readBack, [](const std::string& line) {
         return line.rfind("> F0 43 10 7F 00 ", 0) == 0;
     });
-    EXPECT_EQ(std::distance(mode.base(), request), 185);
+    EXPECT_EQ(std::distance(copyStart, readBack), 185);
     EXPECT_EQ(parameterChanges, 185);
 }
 
@@ -224,8 +229,10 @@ TEST(Cli, ACopyWithFailedSendsStopsAtTheFirstAndSaysHowManyWentOut) {
     const auto sent = sentLines(rig);
     const auto mode = std::find(sent.rbegin(), sent.rend(), "> F0 43 10 7F 00 0A 00 01 01 F7");
     ASSERT_NE(mode, sent.rend());
-    const auto attempted = std::distance(mode.base(), sent.end());
-    EXPECT_EQ(sent.back().rfind("> F0 43 10 7F 00 31 02 00 ", 0), 0u);  // the first into part 3
+    // After the mode change the destination is kept (a request of three messages), then the
+    // copy goes out until its first message into part 3.
+    const auto attempted = std::distance(mode.base(), sent.end()) - 3;
+    EXPECT_EQ(sent.back().rfind("> F0 43 10 7F 00 31 02 00 ", 0), 0u);
     EXPECT_EQ(rig.failing.failures(), 1);
     const auto out = rig.lines(rig.out);
     EXPECT_TRUE(hasLine(out, "Sent " + std::to_string(attempted - 1) + " of 185 messages"))

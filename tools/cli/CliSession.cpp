@@ -127,14 +127,11 @@ int CliSession::run(const CliOptions& options, MidiService& midi) {
         case Command::Copy:
             return copy(options.copy);
         case Command::Undo:
-            complain("undo is not available yet");
-            return kExitUsage;
+            return undo();
         case Command::Backup:
-            complain("backup is not available yet");
-            return kExitUsage;
+            return backup(options.backup);
         case Command::Restore:
-            complain("restore is not available yet");
-            return kExitUsage;
+            return restore(options.restoreFile);
         case Command::None:
             break;
     }
@@ -348,11 +345,36 @@ int CliSession::copy(const CopySpec& request) {
                   request.name};
     SessionOptions options;
     options.check = request.verify;
+    options.snapshot = request.backup;
     options.answerWithinMs = timeoutMs_;
     CopySession session(device_, std::move(job), options);
     session.setSongPrompt([this] { promptForSong(); });
+    if (request.backup) {
+        const CopyDestination destination{
+            device_.deviceName(),
+            toPerformance ? DestinationKind::Performance : DestinationKind::SongMix,
+            toPerformance ? programName(request.performance.program()) : "", request.part};
+        session.setSnapshotKeeper(
+            [this, destination](const CompletedDump& snapshot, const CopyPlan& plan) {
+                return keepBackup(destination, snapshot, plan);
+            });
+    }
     drive(session);
     return reportCopy(session, request, bank);
+}
+
+std::string CliSession::keepBackup(const CopyDestination& destination,
+                                   const CompletedDump& snapshot, const CopyPlan& plan) {
+    if (!dataHome_) {
+        return "There is no folder for backups: HOME is not set (or --no-backup).";
+    }
+    const SavedBackup saved = keepCopyBackup(BackupStore(*dataHome_), destination, snapshot, plan,
+                                             std::chrono::system_clock::now());
+    if (!saved.ok()) {
+        return saved.error;
+    }
+    say("Saved the destination as " + saved.path.string());
+    return {};
 }
 
 int CliSession::checkDestination(bool toPerformance) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <istream>
 #include <mutex>
@@ -11,6 +12,7 @@
 
 #include "midi/DeviceWatch.h"
 #include "platform/NoticeQueue.h"
+#include "synth/CopyBackup.h"
 #include "synth/CopySession.h"
 #include "synth/ReadBack.h"
 #include "synth/SynthDevice.h"
@@ -52,6 +54,8 @@ class CliSession {
     void setWatchPause(std::function<bool()> pause) { watchPause_ = std::move(pause); }
     // The command's time counts from here (the program's start); without it, from run().
     void setStartTime(std::chrono::steady_clock::time_point start) { start_ = start; }
+    // Where backups go (under tessaline/backups); without one, copies cannot keep one.
+    void setDataHome(std::optional<std::filesystem::path> home) { dataHome_ = std::move(home); }
     // When the command's time runs out: its time-out from the start, and the time its messages
     // took to go out at the chosen speed.
     std::chrono::steady_clock::time_point deadline() const { return deadline_; }
@@ -66,6 +70,9 @@ class CliSession {
     int showVoice(const VoiceSpec& voice);
     int showPerformance(const ProgramSpec& performance);
     int copy(const CopySpec& request);
+    int undo();
+    int backup(const BackupSpec& request);
+    int restore(const std::string& file);
 
     // Each returns an exit code, kExitOk when it went well.
     int connect();
@@ -79,6 +86,16 @@ class CliSession {
     void drive(CopySession& session);
     int reportCopy(const CopySession& session, const CopySpec& request, int bank);
     int reportFailure(const SessionResult& result);
+    // Writes the destination kept before a copy and the copy's record; the reason when it
+    // could not.
+    std::string keepBackup(const CopyDestination& destination, const CompletedDump& snapshot,
+                           const CopyPlan& plan);
+    // Reads the current performance or song mix; kExitOk with its dump in `dump`.
+    int readDestination(int mode, std::optional<CompletedDump>& dump);
+    // Writes and reads back, as a copy does; says what it found and returns the exit code.
+    int writeAndCheck(WriteJob job, const std::string& done);
+    // The model the instrument named, for reading its files; kExitUsage with a reason if none.
+    int connectedModel(const ModelInfo*& model);
     static std::string verifiedLine(const ReadBackResult& check);
     // Sends `request` (at once, or with askNow false a second from now, when the caller has just
     // sent it) and waits until `answered` holds or the time-out passes, sending the request
@@ -101,6 +118,7 @@ class CliSession {
     std::function<bool()> watchPause_;
     std::optional<std::chrono::steady_clock::time_point> start_;
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now();
+    std::optional<std::filesystem::path> dataHome_;
 };
 
 }  // namespace tessaline::cli

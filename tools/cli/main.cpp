@@ -15,6 +15,7 @@
 #include "app/ProgramDevices.h"
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
+#include "platform/UserDataFolder.h"
 #include "res/Version.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"
@@ -148,6 +149,7 @@ int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
     SynthDevice device(PortServices{midi, profile, boxes, notices, clock});
     CliSession session(device, notices, console);
     session.setStartTime(started);
+    session.setDataHome(userDataHome());
     session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
     const int code = session.run(options, midi);
     time.closeBy(session.deadline());
