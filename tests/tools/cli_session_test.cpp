@@ -353,3 +353,57 @@ TEST(Cli, PaceOverridesTheSpeedStoredForTheModel) {
 
 }  // namespace
 }  // namespace tessaline::test
+
+namespace tessaline::test {
+namespace {
+
+// The performance edit buffer, block by block, as the instrument holds it now.
+BlockMap editBuffer(const VirtualInstrument& instrument, const BlockMap& like) {
+    BlockMap now;
+    for (const auto& [address, bytes] : like) {
+        now[address] = instrument.block(address).value_or(std::vector<unsigned char>{});
+    }
+    return now;
+}
+
+// Undo takes back every value a copy wrote, and only while the copy is still there; a restore of
+// a saved performance brings back every value of it.
+TEST(Cli, UndoAndRestoreBringTheDestinationBack) {
+    CliRig rig;
+    const VirtualInstrument& instrument = *rig.virtualDevices.instrument(0);
+    const std::vector<std::string> device{"--device", "Motif ES7"};
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), device.begin(), device.end());
+        return rig.run(args);
+    };
+    const BlockMap b16 = instrument.userPerformance(31);
+    ASSERT_EQ(run({"copy", "--voice", "PRE2:C07", "--to", "performance:B16", "--part", "2",
+                   "--sys-fx", "--ins-fx", "--name"}),
+              0)
+        << rig.err.str();
+    ASSERT_NE(editBuffer(instrument, b16), b16);
+    EXPECT_EQ(run({"undo"}), 0) << rig.err.str();
+    EXPECT_EQ(editBuffer(instrument, b16), b16);
+
+    // Another performance selected since: the copy is gone from the edit buffer, and undo
+    // leaves it alone.
+    ASSERT_EQ(run({"copy", "--voice", "PRE2:C07", "--to", "performance:B16", "--part", "2"}), 0);
+    ASSERT_EQ(run({"performance", "A01"}), 0);
+    const BlockMap a01 = editBuffer(instrument, b16);
+    EXPECT_EQ(run({"undo"}), 1);
+    EXPECT_NE(rig.err.str().find("The instrument no longer holds that copy; nothing was changed."),
+              std::string::npos)
+        << rig.err.str();
+    EXPECT_EQ(editBuffer(instrument, b16), a01);
+
+    const std::string file = (rig.dataHome.path / "a02.syx").string();
+    ASSERT_EQ(run({"backup", "--to", "performance:A02", "--out", file}), 0) << rig.err.str();
+    ASSERT_EQ(
+        run({"copy", "--voice", "GM:A01", "--to", "performance:A02", "--part", "4", "--no-backup"}),
+        0);
+    EXPECT_EQ(run({"restore", file}), 0) << rig.err.str();
+    EXPECT_EQ(editBuffer(instrument, b16), instrument.userPerformance(1));
+}
+
+}  // namespace
+}  // namespace tessaline::test
