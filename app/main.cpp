@@ -11,6 +11,7 @@
 #include "app/CommandLineInfo.h"
 #include "app/ProgramDevices.h"
 #include "platform/Clock.h"
+#include "platform/UserDataFolder.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtPoster.h"
 #include "platform/qt/QtProfile.h"
@@ -38,8 +39,13 @@ int main(int argc, char** argv) {
 
     AboutDialogRunner about(boxes);
     MidiSetupDialogRunner setup;
-    Application application(ApplicationParts{
-        profile, device, &poster, MainDialogOptions{&about, nullptr, nullptr}, &setup, {}});
+    Application application(
+        ApplicationParts{profile,
+                         device,
+                         &poster,
+                         MainDialogOptions{&about, nullptr, nullptr, userDataHome()},
+                         &setup,
+                         {}});
     application.start();
     // The ports close again when the device goes. Closed here, while the application object
     // and the dialogs still exist, input can no longer arrive and ask for a box while they are

@@ -9,6 +9,7 @@ inline constexpr int IDD_PROGRESS_POPUP = 148;
 // Strings and commands.
 inline constexpr int IDS_ABOUTBOX = 101;  // "&About K7Q..."
 inline constexpr int IDM_ABOUTBOX = 16;   // its command in the system menu
+inline constexpr int IDM_UNDO_COPY = 32;  // "Undo Last Copy", beside it
 
 // Images.
 inline constexpr int IDI_MAIN_ICON = 130;

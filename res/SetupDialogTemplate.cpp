@@ -23,12 +23,13 @@ constexpr ControlTemplate kControls[] = {
     {kNoId, K::Static, "Send speed:", 60, 88, 40, 8, 0, 0},
     {IDC_SEND_SPEED_LIST, K::DropDownList, "", 60, 96, 42, 104, VScroll | TabStop, 0},
     {IDC_CHECK_EACH_COPY, K::CheckBox, "Check each copy", 60, 114, 80, 10, TabStop, 0},
+    {IDC_BACK_UP_EACH_COPY, K::CheckBox, "Back up before each copy", 60, 127, 110, 10, TabStop, 0},
     {IDOK, K::DefaultButton, "OK", 105, 88, 50, 14, TabStop, 0},
     {IDCANCEL, K::PushButton, "Cancel", 158, 88, 50, 14, TabStop, 0},
 };
 
 constexpr DialogTemplate kSetupDialog = {
-    IDD_MIDI_SETUP, "MIDI Setup", 215, 131, "MS Sans Serif", 8, kControls,
+    IDD_MIDI_SETUP, "MIDI Setup", 215, 144, "MS Sans Serif", 8, kControls,
 };
 
 }  // namespace

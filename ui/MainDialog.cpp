@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include "midi/Notices.h"
@@ -119,6 +120,9 @@ void MainDialog::createWindow() {
         systemMenu_.push_back({0, {}});
         systemMenu_.push_back({IDM_ABOUTBOX, about});
     }
+    systemMenu_.push_back({IDM_UNDO_COPY, QStringLiteral("Undo Last Copy")});
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, [this] { onSysCommand(IDM_UNDO_COPY); });
 
     // 3. Icon.
     setWindowIcon(icon_);
@@ -166,14 +170,15 @@ void MainDialog::connectHandlers() {
         connect(built_.find<QComboBox>(id), &QComboBox::activated, this,
                 [this] { destinationChanged(); });
     }
-    for (int id : {IDC_DEST_TYPE, IDC_PART}) {
-        connect(built_.find<QComboBox>(id), &QComboBox::activated, this, [this] {
-            // Another destination: the copy under way must not be checked, or sent again, there.
-            endSession(SessionOutcome::Cancelled);
-            exchange(false);
-            refreshParts();
-        });
-    }
+    connect(built_.find<QComboBox>(IDC_DEST_TYPE), &QComboBox::activated, this, [this] {
+        leaveDestination();
+        exchange(false);
+        refreshParts();
+    });
+    connect(built_.find<QComboBox>(IDC_PART), &QComboBox::activated, this, [this] {
+        exchange(false);
+        refreshParts();
+    });
     for (int id : {IDC_WITH_SYS_FX, IDC_WITH_INS_FX, IDC_WITH_NAME}) {
         connect(built_.find<QCheckBox>(id), &QCheckBox::clicked, this, [this] { exchange(false); });
     }
@@ -234,6 +239,9 @@ void MainDialog::onSysCommand(int command) {
         case IDM_ABOUTBOX:
             runAbout();
             break;
+        case IDM_UNDO_COPY:
+            undoLastCopy();
+            break;
         case SC_MINIMIZE:
             showMinimized();
             break;
@@ -290,12 +298,15 @@ bool MainDialog::event(QEvent* event) {
 void MainDialog::handleNotice(unsigned message) {
     switch (message) {
         case WM_SYNTH_IDENTIFIED:
-            // The ports were opened again: whatever the copy under way sent may be lost.
+            // The ports were opened again: whatever the copy under way sent may be lost, and the
+            // instrument may be another one.
             endSession(SessionOutcome::PortsClosed);
+            lastCopy_.reset();
             showConnected();
             break;
         case WM_PORTS_CLOSED:
             endSession(SessionOutcome::PortsClosed);
+            lastCopy_.reset();
             showNotConnected();
             break;
         case WM_VOICE_RECEIVED:
@@ -354,7 +365,12 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
         if (entry.command == 0) {
             menu.addSeparator();
         } else {
-            menu.addAction(entry.text)->setData(entry.command);
+            QAction* action = menu.addAction(entry.text);
+            action->setData(entry.command);
+            if (entry.command == IDM_UNDO_COPY) {
+                action->setShortcut(QKeySequence::Undo);
+                action->setEnabled(undoAvailable());  // greyed while there is nothing to undo
+            }
         }
     }
     if (QAction* chosen = menu.exec(event->globalPos())) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -48,6 +49,8 @@ struct MainDialogOptions {
     AboutBoxRunner* about = nullptr;  // "About..." and the menu entry; nothing when null
     WindowTimers* timers = nullptr;   // null: the window's own Qt timers
     CursorSource* cursors = nullptr;  // null: the platform's hand cursor
+    // Where backups of the destination go; none: copies that should keep one do not start.
+    std::optional<std::filesystem::path> dataHome;
 };
 
 // The program's main window. It does no MIDI work itself: every request goes to the device,
@@ -93,6 +96,10 @@ class MainDialog : public QDialog {
     // The transfer run (Execute).
     void execute();
     const CopySession* session() const { return session_.get(); }
+    // Undo Last Copy: offered while the instrument, the destination type and its performance
+    // are still the ones the last copy went into.
+    bool undoAvailable() const;
+    void undoLastCopy();
     ProgressPopup* progressPopup() const { return progressPopup_.get(); }
 
     QWidget* control(int id) const;
@@ -128,6 +135,13 @@ class MainDialog : public QDialog {
     void endSession(SessionOutcome outcome);
     void finishSession();
     bool sessionRunning() const;
+    // The destination is about to change: the copy under way ends, and the last one can no
+    // longer be undone here.
+    void leaveDestination();
+    // Keeps what the copy that just ended needs to be undone, or forgets a copy undone.
+    void rememberForUndo();
+    // Writes the backup of a copy's destination; the reason when it could not.
+    std::string keepBackup(const CompletedDump& snapshot, const CopyPlan& plan);
     void transferTimedOut();
     void closeProgressPopup();
 
@@ -158,6 +172,16 @@ class MainDialog : public QDialog {
     unsigned requestsSeen_ = 0;  // the session's dump requests when the time-out last started
     // The source changed while a copy ran: its dump is asked for once the copy has ended.
     bool voiceRequestHeld_ = false;
+    // What the last copy wrote and what its destination held before, while it can be undone.
+    struct LastCopy {
+        std::string instrument;
+        int mode = 0;
+        int performance = -1;
+        CopyPlan plan;
+        std::vector<ReceivedBlock> before;
+    };
+    std::optional<LastCopy> lastCopy_;
+    int copyPerformance_ = -1;  // the performance of the copy under way
     PortFollower follower_;
     bool windowExists_ = false;
     bool windowDestroyed_ = false;

@@ -201,8 +201,7 @@ void MainDialog::sourceChanged() {
 }
 
 void MainDialog::destinationChanged() {
-    // Another destination: the copy under way must not be checked, or sent again, there.
-    endSession(SessionOutcome::Cancelled);
+    leaveDestination();
     exchange(false);
     destinationLine_->clear();
     requestPerformance(programValue(fields_.PerfLetter, fields_.PerfNum));
@@ -218,7 +217,7 @@ void MainDialog::stepSource(int step) {
 }
 
 void MainDialog::stepDestination(int step) {
-    endSession(SessionOutcome::Cancelled);
+    leaveDestination();
     const int program = steppedProgram(programValue(fields_.PerfLetter, fields_.PerfNum), step);
     fields_.PerfLetter = program / kProgramNumbers;
     fields_.PerfNum = program % kProgramNumbers;

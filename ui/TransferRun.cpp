@@ -9,8 +9,10 @@
 #include "midi/DeliverySettings.h"
 #include "platform/qt/WindowTimers.h"
 #include "res/ResourceIds.h"
+#include "synth/CopyBackup.h"
 #include "synth/CopySession.h"
 #include "synth/SynthDevice.h"
+#include "synth/UndoPlan.h"
 #include "ui/MainDialog.h"
 #include "ui/ProgressPopup.h"
 #include "ui/TimerIds.h"
@@ -65,7 +67,9 @@ void MainDialog::execute() {
                       fields_.withName != 0};
         SessionOptions options;
         options.check = readCheckEachCopy(device_.profile());
+        options.snapshot = readBackUpEachCopy(device_.profile());
         options.answerWithinMs = kTransferTimeoutMs;
+        copyPerformance_ = programValue(fields_.PerfLetter, fields_.PerfNum);
         if (!startSession(std::move(job), options)) {
             return;  // it ended before anything was written, and has said why
         }
@@ -123,9 +127,26 @@ void MainDialog::endSession(SessionOutcome outcome) {
     }
 }
 
+std::string MainDialog::keepBackup(const CompletedDump& snapshot, const CopyPlan& plan) {
+    if (!options_.dataHome) {
+        return "There is no folder for backups (HOME is not set). Untick \"Back up before each "
+               "copy\" in MIDI Setup to copy without one.";
+    }
+    const int mode = session_->job().mode;
+    const CopyDestination destination{
+        device_.deviceName(),
+        mode == kModePerformance ? DestinationKind::Performance : DestinationKind::SongMix,
+        mode == kModePerformance ? programName(copyPerformance_) : "",
+        session_->job().choice.part + 1};
+    return keepCopyBackup(BackupStore(*options_.dataHome), destination, snapshot, plan,
+                          std::chrono::system_clock::now())
+        .error;
+}
+
 void MainDialog::finishSession() {
     timers_->stop(TIMER_SESSION_TICK);
     const SessionResult result = session_->result();
+    rememberForUndo();
     switch (result.outcome) {
         case SessionOutcome::Checked:
         case SessionOutcome::NotChecked:
@@ -171,6 +192,61 @@ void MainDialog::finishSession() {
 
 bool MainDialog::sessionRunning() const {
     return session_ && session_->running();
+}
+
+void MainDialog::rememberForUndo() {
+    const WriteJob& job = session_->job();
+    const SessionOutcome outcome = session_->result().outcome;
+    if (job.kind == WriteJob::Kind::Parameters && outcome == SessionOutcome::Checked) {
+        lastCopy_.reset();  // undone
+        return;
+    }
+    // Whatever of a copy went out can be taken back, all of it or the part that was sent.
+    if (job.kind == WriteJob::Kind::CopyVoice && session_->snapshot() &&
+        (session_->result().sent > 0 || session_->result().sentTwice)) {
+        lastCopy_ = LastCopy{device_.deviceName(), job.mode, copyPerformance_, session_->plan(),
+                             session_->snapshot()->blocks};
+    }
+}
+
+void MainDialog::leaveDestination() {
+    endSession(SessionOutcome::Cancelled);
+    lastCopy_.reset();
+}
+
+bool MainDialog::undoAvailable() const {
+    if (!lastCopy_ || sessionRunning() || !device_.isConnected() ||
+        device_.deviceName() != lastCopy_->instrument || destinationType() != lastCopy_->mode) {
+        return false;
+    }
+    return lastCopy_->mode != kModePerformance ||
+           programValue(fields_.PerfLetter, fields_.PerfNum) == lastCopy_->performance;
+}
+
+void MainDialog::undoLastCopy() {
+    if (!undoAvailable()) {
+        return;
+    }
+    const UndoPlan plan = planUndo(lastCopy_->plan, lastCopy_->before);
+    if (!plan.ok()) {
+        device_.messageBoxes().show(plan.error, device_.deviceName(), BoxIcon::Error);
+        return;
+    }
+    // The same parameter changes the copy sent, no program change: that would reload the
+    // performance from memory.
+    WriteJob job;
+    job.kind = WriteJob::Kind::Parameters;
+    job.mode = lastCopy_->mode;
+    job.parameters = plan.messages;
+    job.asksForSong = false;
+    SessionOptions options;
+    options.check = readCheckEachCopy(device_.profile());
+    options.answerWithinMs = kTransferTimeoutMs;
+    if (!startSession(std::move(job), options)) {
+        return;
+    }
+    showTransmitting();
+    advanceSession();
 }
 
 void MainDialog::transferTimedOut() {

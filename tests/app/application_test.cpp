@@ -31,7 +31,7 @@ class ProgramRun {
     explicit ProgramRun(QtProfile& profile)
         : device(PortServices{sim.service(), profile, boxes, poster, clock}),
           application(ApplicationParts{profile, device, &poster,
-                                       MainDialogOptions{nullptr, &timers, nullptr}, &setup,
+                                       MainDialogOptions{nullptr, &timers, nullptr, {}}, &setup,
                                        [this](MainDialog& window) { beforeRun(window); }}) {}
 
     // Runs the program; `during` acts on the connected window, then the window is closed.

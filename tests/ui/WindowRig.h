@@ -13,6 +13,7 @@
 #include "platform/qt/QtPoster.h"
 #include "synth/SynthDevice.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/ui/ManualTimers.h"
 #include "tests/ui/VirtualInstruments.h"
 #include "ui/AboutBoxRunner.h"
@@ -124,6 +125,7 @@ class WindowRig {
     void choose(int id, int index);
     void click(int id);
 
+    ScratchFolder dataHome;  // the window's own backups
     VirtualInstruments sim;
     const int instrument;
     InMemoryProfile profile;

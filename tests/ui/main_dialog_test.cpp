@@ -304,10 +304,13 @@ TEST(MainDialogCommands, AboutSetupAndTheSystemMenu) {
     rig.window.createWindow();
 
     std::vector<SystemMenuEntry> menu = rig.window.systemMenu();
-    ASSERT_GE(menu.size(), 2u);
-    EXPECT_EQ(menu[menu.size() - 2].command, 0);
-    EXPECT_EQ(menu.back().command, IDM_ABOUTBOX);
-    EXPECT_EQ(menu.back().text, "&About K7Q...");
+    ASSERT_GE(menu.size(), 3u);
+    EXPECT_EQ(menu[menu.size() - 3].command, 0);
+    EXPECT_EQ(menu[menu.size() - 2].command, IDM_ABOUTBOX);
+    EXPECT_EQ(menu[menu.size() - 2].text, "&About K7Q...");
+    EXPECT_EQ(menu.back().command, IDM_UNDO_COPY);
+    EXPECT_EQ(menu.back().text, "Undo Last Copy");
+    EXPECT_FALSE(rig.window.undoAvailable());
 
     rig.window.onSysCommand(IDM_ABOUTBOX);
     rig.click(IDC_ABOUT);

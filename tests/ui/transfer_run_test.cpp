@@ -270,6 +270,7 @@ TEST(TransferRun, CheckEachCopySendsAgainAndReportsOnlyWhatSurvives) {
         SCOPED_TRACE(testing::Message() << "check " << c.check << ", drops " << c.drops);
         WindowRig rig;
         writeCheckEachCopy(rig.profile, c.check);
+        writeBackUpEachCopy(rig.profile, false);
         ASSERT_TRUE(rig.connect());
         rig.settle();
         constexpr unsigned kLevel = kPerformancePart + 0x0D;

@@ -67,6 +67,7 @@ MidiSetupDialog::MidiSetupDialog(MidiPort& port, QWidget* parent)
     outputList_ = built_.find<QComboBox>(IDC_MIDI_OUT_LIST);
     speedList_ = built_.find<QComboBox>(IDC_SEND_SPEED_LIST);
     checkEachCopy_ = built_.find<QCheckBox>(IDC_CHECK_EACH_COPY);
+    backUpEachCopy_ = built_.find<QCheckBox>(IDC_BACK_UP_EACH_COPY);
     if (auto* ok = built_.find<QPushButton>(IDOK)) {
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     }
@@ -94,6 +95,8 @@ void MidiSetupDialog::initDialog() {
     fillSpeedList(*speedList_, shownSpeed_);
     checkEachCopy_->setChecked(readCheckEachCopy(port_.profile()));
     shownCheckEachCopy_ = checkEachCopy_->isChecked();
+    backUpEachCopy_->setChecked(readBackUpEachCopy(port_.profile()));
+    shownBackUpEachCopy_ = backUpEachCopy_->isChecked();
 }
 
 void MidiSetupDialog::refreshDevices() {
@@ -129,6 +132,9 @@ void MidiSetupDialog::accept() {
         // who never chose.
         if (checkEachCopy_->isChecked() != shownCheckEachCopy_) {
             writeCheckEachCopy(port_.profile(), checkEachCopy_->isChecked());
+        }
+        if (backUpEachCopy_->isChecked() != shownBackUpEachCopy_) {
+            writeBackUpEachCopy(port_.profile(), backUpEachCopy_->isChecked());
         }
     }
     QDialog::accept();

@@ -24,6 +24,7 @@ class MidiSetupDialog : public QDialog {
     QComboBox* outputList() const { return outputList_; }
     QComboBox* speedList() const { return speedList_; }
     QCheckBox* checkEachCopyBox() const { return checkEachCopy_; }
+    QCheckBox* backUpEachCopyBox() const { return backUpEachCopy_; }
 
     // OK: both numbers take their list's selected index (-1 where nothing is selected). A
     // speed the user changed is stored under the instrument's model name, for the port to
@@ -48,6 +49,8 @@ class MidiSetupDialog : public QDialog {
     QComboBox* speedList_ = nullptr;
     QCheckBox* checkEachCopy_ = nullptr;
     bool shownCheckEachCopy_ = true;
+    QCheckBox* backUpEachCopy_ = nullptr;
+    bool shownBackUpEachCopy_ = true;
     SendSpeed shownSpeed_;
     bool initialised_ = false;
 
