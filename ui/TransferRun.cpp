@@ -87,6 +87,9 @@ bool MainDialog::startSession(WriteJob job, const SessionOptions& options) {
     session_ = std::make_unique<CopySession>(device_, std::move(job), options);
     session_->setSongPrompt(
         [this] { device_.messageBoxes().show(kSongPrompt, device_.deviceName(), BoxIcon::None); });
+    session_->setSnapshotKeeper([this](const CompletedDump& snapshot, const CopyPlan& plan) {
+        return keepBackup(snapshot, plan);
+    });
     session_->begin();
     requestsSeen_ = session_->requestsSent();
     if (!session_->running()) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include <QApplication>
@@ -306,6 +307,84 @@ TEST(TransferRun, CheckEachCopySendsAgainAndReportsOnlyWhatSurvives) {
             EXPECT_EQ(rig.boxes.count(), 0u);
         }
     }
+}
+
+}  // namespace
+}  // namespace tessaline::test
+
+namespace tessaline::test {
+namespace {
+
+// The performance edit buffer of the ES7, block by block.
+std::vector<std::vector<unsigned char>> performanceBuffer(WindowRig& rig) {
+    rig.sim.waitIdle();
+    std::vector<std::vector<unsigned char>> blocks;
+    for (unsigned base :
+         {0x300000u, 0x300100u, 0x300200u, 0x301000u, 0x310000u, 0x310100u, 0x310200u, 0x310300u}) {
+        blocks.push_back(rig.sim.block(kMotifES7, base));
+    }
+    return blocks;
+}
+
+// A copy whose answer never came is over: the next performance's dump is not compared with it,
+// and a step sends only the step's own messages.
+TEST(TransferRun, ACopyThatTimedOutSendsNothingIntoTheNextPerformance) {
+    WindowRig rig;
+    writeBackUpEachCopy(rig.profile, false);
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    auto stepCost = [&] {
+        const int before = rig.sim.receivedCount(kMotifES7);
+        rig.click(IDC_PERF_ON);
+        rig.settle();
+        return rig.sim.receivedCount(kMotifES7) - before;
+    };
+    const int plainStep = stepCost();
+
+    rig.sim.setSilent(kMotifES7, true);
+    rig.click(IDC_EXECUTE);
+    rig.settle();
+    ASSERT_TRUE(rig.timers.fire(TIMER_TRANSFER));
+    ASSERT_EQ(rig.window.progressPopup(), nullptr);
+    rig.sim.setSilent(kMotifES7, false);
+    EXPECT_EQ(stepCost(), plainStep);
+    EXPECT_EQ(rig.boxes.count(), 0u);
+}
+
+// Undo Last Copy brings back every value the copy changed, and is offered only while the
+// destination is the one copied into.
+TEST(TransferRun, UndoLastCopyBringsThePerformanceBack) {
+    WindowRig rig;
+    ASSERT_TRUE(rig.connect());
+    rig.settle();
+    const auto before = performanceBuffer(rig);
+    EXPECT_FALSE(rig.window.undoAvailable());
+
+    rig.click(IDC_EXECUTE);
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    rig.settle();
+    ASSERT_NE(performanceBuffer(rig), before);
+    ASSERT_TRUE(rig.window.undoAvailable());
+    // The backup is on disk, a .syx file and the copy's record beside it.
+    const auto folder = rig.dataHome.path / "tessaline" / "backups" / "Motif ES7";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    rig.window.onSysCommand(IDM_UNDO_COPY);
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    rig.settle();
+    EXPECT_EQ(performanceBuffer(rig), before);
+    EXPECT_FALSE(rig.window.undoAvailable());  // nothing left to undo
+
+    rig.click(IDC_EXECUTE);
+    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    rig.settle();
+    ASSERT_TRUE(rig.window.undoAvailable());
+    rig.click(IDC_PERF_ON);
+    rig.settle();
+    EXPECT_FALSE(rig.window.undoAvailable());
+    EXPECT_EQ(rig.boxes.count(), 0u);
 }
 
 }  // namespace
