@@ -249,12 +249,18 @@ void instrumentReceiveSeeds() {
         for (const Bytes& message : exchange.sent()) {
             addShort(seed, message);
         }
+        // The voice dump also goes back to the instrument, whole, as a librarian sends it.
+        Bytes dumpBack{static_cast<unsigned char>(index)};
         for (const Bytes& block : exchange.answers()) {
             if (block.size() > 1 && block[1] == 0x43) {
                 const MidiPort::ScopedLock held(device);
                 device.onLongMessage(block.data(), static_cast<int>(block.size()));
+                if (block.size() <= 0xFF) {
+                    addShort(dumpBack, block);
+                }
             }
         }
+        write("instrument_receive", fileName(model) + "-dump-back", dumpBack);
         // Voice mode, PRE2, program 5; performance mode, USER performance 3.
         addShort(seed, {0xB0, 0x00, 0x3F});
         addShort(seed, {0xB0, 0x20, 0x01});
@@ -331,6 +337,11 @@ void commandLineSeeds() {
         "\002--device\0002\0--timeout-ms\000500\0--out\0x.png\0--dialog\0about"s,
         "\002--help"s,
         "\003\006print 300000 16\nmode\nignored\nprint 407000 4096\nprint 7F7F7F 1\nbogus\n\nquit\nmode"s,
+        "\003\002drop 31020D\ndamage\nfreeze 1500\nprint 31020D 1\nfreeze 0\ndrop 318000\nignored"s,
+        "\0copy\0--voice\0PRE1:A01\0--to\0mix\0--part\0003\0--no-verify\0--no-backup"s,
+        "\0backup\0--to\0performance:C03\0--out\0kept.syx"s,
+        "\0restore\0kept.syx"s,
+        "\0undo"s,
     };
     int n = 0;
     for (const std::string& seed : seeds) {
