@@ -1,5 +1,6 @@
 #include "platform/rtmidi/EndpointWorker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -20,11 +21,11 @@ EndpointWorker::~EndpointWorker() = default;
 
 bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
     std::unique_lock guard(mutex_);
-    if (stopping_ || stuck_.load()) {
+    if (stopping_ || late_) {
         return false;
     }
-    jobs_.push_back(std::move(job));
     const std::uint64_t ticket = ++queued_;
+    jobs_.push_back(Job{ticket, std::move(job)});
     guard.unlock();
     signal_.release();
     guard.lock();
@@ -32,8 +33,21 @@ bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
                           [&] { return finished_ >= ticket; })) {
         return true;
     }
-    stuck_.store(true);
+    // The caller gives up now, so the job must not act later behind its back: taken back if it
+    // has not begun; if it has, nothing else goes through this port until it returns.
+    const auto queued = std::find_if(jobs_.begin(), jobs_.end(),
+                                     [&](const Job& waiting) { return waiting.ticket == ticket; });
+    if (queued != jobs_.end()) {
+        jobs_.erase(queued);
+    } else {
+        late_ = true;
+    }
     return false;
+}
+
+bool EndpointWorker::busy() const {
+    std::lock_guard guard(mutex_);
+    return late_ || leftBehind_.load();
 }
 
 bool EndpointWorker::stop(int timeoutMs) {
@@ -54,7 +68,7 @@ bool EndpointWorker::stop(int timeoutMs) {
             // ends on its own if the call ever returns. A port leaves at most one behind, and
             // only once its time-out has passed; so does, under a program's deadline, the start,
             // a listing or the release of a MIDI system (RtMidiService::withinDeadline).
-            stuck_.store(true);
+            leftBehind_.store(true);
             thread_.detach();
             return false;
         }
@@ -69,13 +83,14 @@ void EndpointWorker::loop() {
         signal_.acquire();
         std::unique_lock guard(mutex_);
         while (!jobs_.empty()) {
-            std::function<void()> job = std::move(jobs_.front());
+            Job job = std::move(jobs_.front());
             jobs_.pop_front();
             guard.unlock();
-            job();
-            job = nullptr;
+            job.call();
+            job.call = nullptr;
             guard.lock();
-            ++finished_;
+            finished_ = job.ticket;
+            late_ = false;
             changed_.notify_all();
         }
         if (stopping_) {
@@ -91,7 +106,7 @@ void EndpointWorker::loop() {
     }
     // A thread left behind drops what its wake handler holds itself; a joined one leaves that
     // to stop(), which runs after the join.
-    if (stuck_.load()) {
+    if (leftBehind_.load()) {
         onWake_ = nullptr;
     }
 }
