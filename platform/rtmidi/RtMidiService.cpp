@@ -49,7 +49,7 @@ class RtMidiService::InputPort final : public InputSink {
         }
         const bool more = input.pump([this](const unsigned char* data,
                                             std::size_t length) { delivery.receive(data, length); },
-                                     [this] { delivery.reportError(midiresult::MessageTooLong); });
+                                     [this](MidiResult fault) { delivery.reportError(fault); });
         if (more) {
             wakeTarget->wake();  // another round after any jobs
         }

@@ -46,7 +46,7 @@ class VirtualPorts::Impl final : public InputSink {
             [this](const unsigned char* data, std::size_t length) {
                 handler_(std::vector<unsigned char>(data, data + length));
             },
-            [] {});
+            [](MidiResult) {});
         if (more) {
             wakeTarget_->wake();
         }

@@ -226,8 +226,9 @@ TEST(RtMidiService, DeliversAMessageLongerThanTheBufferInBufferSizedPieces) {
 }
 
 // An endless System Exclusive message is cut at the limit with one error for the port, and
-// what follows it arrives as usual; a server that stops is told the same way.
-TEST(RtMidiService, AnOverlongMessageAndALostServerAreReportedOnceEach) {
+// what follows it arrives as usual; a message broken off, and a server that stops, are told
+// the same way.
+TEST(RtMidiService, AnOverlongMessageADamagedOneAndALostServerAreReportedOnceEach) {
     auto jack = std::make_shared<FakeBackend>("jack", std::vector<std::string>{"J in"},
                                               std::vector<std::string>{});
     RtMidiServiceOptions options = quickOptions();
@@ -244,12 +245,16 @@ TEST(RtMidiService, AnOverlongMessageAndALostServerAreReportedOnceEach) {
     }
     const Bytes reply{0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x43, 0x00, 0x41,
                       0x35, 0x06, 0x00, 0x00, 0x00, 0x01, 0xF7};
+    jack->feed({0xF0, 0x7E, 0x7F, 0x06});
+    jack->feed({0x90, 0x3C, 0x40});  // from a second source: the reply under way is lost
+    jack->feed({0x02, 0x43, 0xF7});
     jack->feed(reply);
     ASSERT_TRUE(receiver.waitFor(1));
     EXPECT_EQ(receiver.deliveries(), std::vector<Bytes>{reply});
     jack->lose(midiresult::ServerStopped);
-    EXPECT_EQ(receiver.errors(2),
-              (std::vector<MidiResult>{midiresult::MessageTooLong, midiresult::ServerStopped}));
+    EXPECT_EQ(receiver.errors(3),
+              (std::vector<MidiResult>{midiresult::MessageTooLong, midiresult::MessageDamaged,
+                                       midiresult::ServerStopped}));
     EXPECT_EQ(receiver.close(), midiresult::Ok);
 }
 
