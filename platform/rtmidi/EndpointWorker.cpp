@@ -33,12 +33,12 @@ bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
                           [&] { return finished_ >= ticket; })) {
         return true;
     }
-    // The caller gives up now, so the job must not act later behind its back: taken back if it
+    // The caller gives up now, so the job must not act later behind its back: withdrawn if it
     // has not begun; if it has, nothing else goes through this port until it returns.
     const auto queued = std::find_if(jobs_.begin(), jobs_.end(),
                                      [&](const Job& waiting) { return waiting.ticket == ticket; });
     if (queued != jobs_.end()) {
-        jobs_.erase(queued);
+        queued->withdrawn = true;
     } else {
         late_ = true;
     }
@@ -86,7 +86,11 @@ void EndpointWorker::loop() {
             Job job = std::move(jobs_.front());
             jobs_.pop_front();
             guard.unlock();
-            job.call();
+            // A withdrawn job is not run, but let go of here all the same: what it holds (a
+            // MIDI system to release) may take as long to let go as a call.
+            if (!job.withdrawn) {
+                job.call();
+            }
             job.call = nullptr;
             guard.lock();
             finished_ = job.ticket;

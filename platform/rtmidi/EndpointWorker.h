@@ -28,9 +28,9 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     EndpointWorker& operator=(const EndpointWorker&) = delete;
 
     // Runs job on the worker thread. True when it finished within timeoutMs. False when it did
-    // not: a job that had not begun by then is taken back and never runs; one that had begun
-    // keeps the worker busy until it returns. False at once while the worker is busy so, or
-    // stopped.
+    // not: a job that had not begun by then never runs (it is still destroyed on the worker's
+    // thread); one that had begun keeps the worker busy until it returns. False at once while
+    // the worker is busy so, or stopped.
     bool run(std::function<void()> job, int timeoutMs);
     void wake() noexcept { signal_.release(); }
     // Ends the thread after the job in hand, waiting at most timeoutMs, and joins it; a thread
@@ -44,6 +44,7 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     struct Job {
         std::uint64_t ticket;
         std::function<void()> call;
+        bool withdrawn = false;  // its caller gave up before it began
     };
 
     explicit EndpointWorker(std::function<void()> onWake);
