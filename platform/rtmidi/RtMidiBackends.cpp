@@ -210,7 +210,6 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
 
 // ALSA's sequencer refuses an event while its output pool is full; RtMidi then reports a
 // warning and has sent nothing of that message. We wait for room and try again.
-
 class RtOutput final : public BackendOutput {
   public:
     RtOutput(std::shared_ptr<RtMidiBackend> backend, std::unique_ptr<RtMidiOut> port,
