@@ -1,6 +1,5 @@
 #include "platform/rtmidi/EndpointWorker.h"
 
-#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -24,8 +23,8 @@ bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
     if (stopping_ || late_) {
         return false;
     }
+    jobs_.push_back(std::move(job));
     const std::uint64_t ticket = ++queued_;
-    jobs_.push_back(Job{ticket, std::move(job)});
     guard.unlock();
     signal_.release();
     guard.lock();
@@ -33,15 +32,8 @@ bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
                           [&] { return finished_ >= ticket; })) {
         return true;
     }
-    // The caller gives up now, so the job must not act later behind its back: withdrawn if it
-    // has not begun; if it has, nothing else goes through this port until it returns.
-    const auto queued = std::find_if(jobs_.begin(), jobs_.end(),
-                                     [&](const Job& waiting) { return waiting.ticket == ticket; });
-    if (queued != jobs_.end()) {
-        queued->withdrawn = true;
-    } else {
-        late_ = true;
-    }
+    // Nothing may overtake a job its caller gave up on: the port heals once it has returned.
+    late_ = true;
     return false;
 }
 
@@ -83,17 +75,13 @@ void EndpointWorker::loop() {
         signal_.acquire();
         std::unique_lock guard(mutex_);
         while (!jobs_.empty()) {
-            Job job = std::move(jobs_.front());
+            std::function<void()> job = std::move(jobs_.front());
             jobs_.pop_front();
             guard.unlock();
-            // A withdrawn job is not run, but let go of here all the same: what it holds (a
-            // MIDI system to release) may take as long to let go as a call.
-            if (!job.withdrawn) {
-                job.call();
-            }
-            job.call = nullptr;
+            job();
+            job = nullptr;
             guard.lock();
-            finished_ = job.ticket;
+            ++finished_;
             late_ = false;
             changed_.notify_all();
         }

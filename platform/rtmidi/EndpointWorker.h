@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -28,9 +27,8 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     EndpointWorker& operator=(const EndpointWorker&) = delete;
 
     // Runs job on the worker thread. True when it finished within timeoutMs. False when it did
-    // not: a job that had not begun by then never runs (it is still destroyed on the worker's
-    // thread); one that had begun keeps the worker busy until it returns. False at once while
-    // the worker is busy so, or stopped.
+    // not: it may still run, or be running, and the worker takes no other job until it has
+    // returned. False at once while the worker is busy so, or stopped.
     bool run(std::function<void()> job, int timeoutMs);
     void wake() noexcept { signal_.release(); }
     // Ends the thread after the job in hand, waiting at most timeoutMs, and joins it; a thread
@@ -41,12 +39,6 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     bool busy() const;
 
   private:
-    struct Job {
-        std::uint64_t ticket;
-        std::function<void()> call;
-        bool withdrawn = false;  // its caller gave up before it began
-    };
-
     explicit EndpointWorker(std::function<void()> onWake);
     void loop();
 
@@ -54,10 +46,10 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     std::counting_semaphore<> signal_{0};
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Job> jobs_;
-    std::uint64_t queued_ = 0;    // tickets handed out
-    std::uint64_t finished_ = 0;  // ticket of the last job done; jobs run in ticket order
-    bool late_ = false;           // the job running now overran its time-out
+    std::deque<std::function<void()>> jobs_;
+    std::uint64_t queued_ = 0;    // jobs handed in
+    std::uint64_t finished_ = 0;  // jobs done
+    bool late_ = false;           // a job overran its time-out and has not returned yet
     bool stopping_ = false;
     bool ended_ = false;
     std::atomic<bool> leftBehind_{false};

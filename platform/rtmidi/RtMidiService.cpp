@@ -311,8 +311,8 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
 
 MidiResult RtMidiService::send(const std::shared_ptr<OutputPort>& port,
                                std::vector<unsigned char> bytes) {
-    // A send that overran its time-out and may still hand its message on holds the port until
-    // it returns: nothing may overtake it.
+    // A send that overran its time-out holds the port until its call has returned: nothing may
+    // overtake it.
     if (port->worker->busy()) {
         return midiresult::NotReady;
     }

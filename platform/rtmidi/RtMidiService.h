@@ -47,8 +47,8 @@ using BackendStarter = std::function<std::shared_ptr<MidiBackend>()>;
 // buffer delivery of the port (platform/InputDelivery.h), whose thread calls the callback.
 // Output: every call into a backend runs on the port's worker under a time-out, so that a
 // backend that hangs (a server that went away) costs a result code, not the program. A send
-// reported TimedOut never goes out later; one that may still go out is StillPlaying, and the
-// port answers NotReady until that call has returned, then works again.
+// reported TimedOut never goes out later; one that may still go out is StillPlaying. Either
+// way the port answers NotReady until the late call has returned, then works again.
 class RtMidiService final : public MidiService {
   public:
     explicit RtMidiService(const std::vector<BackendStarter>& starters,

@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -12,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/RtMidiService.h"
 #include "sim/VirtualMidiService.h"
 #include "tests/rtmidi/FakeBackend.h"
@@ -111,7 +109,9 @@ BackendStarter starterFor(std::shared_ptr<FakeBackend> backend) {
 
 RtMidiServiceOptions quickOptions() {
     RtMidiServiceOptions options;
-    options.sendTimeoutMs = 100;  // only the test of a hanging send ever reaches it
+    // Only the test of a hanging send ever reaches it; on a loaded machine a send that does
+    // not hang may still take a while to be scheduled.
+    options.sendTimeoutMs = 1000;
     return options;
 }
 
@@ -349,33 +349,6 @@ TEST(RtMidiService, ASendOutwaitsTheBackendsOwnWaitForRoom) {
     EXPECT_EQ(sent.get(), midiresult::Ok);
     EXPECT_EQ(alsa->sent(), (std::vector<Bytes>{{0xC0, 0x05}}));
     EXPECT_EQ(service.outClose(out), midiresult::Ok);
-}
-
-// A job queued behind a slow one, whose caller gave up waiting, never runs; the worker goes on
-// with the next.
-TEST(EndpointWorker, AJobWhoseCallerGaveUpBeforeItBeganNeverRuns) {
-    const auto worker = EndpointWorker::start();
-    std::promise<void> gate;
-    const std::shared_future<void> opened = gate.get_future().share();
-    std::atomic<bool> begun{false};
-    auto slow = std::async(std::launch::async, [&] {
-        return worker->run(
-            [&begun, opened] {
-                begun = true;
-                opened.wait();
-            },
-            60000);
-    });
-    while (!begun) {
-        std::this_thread::yield();
-    }
-    std::atomic<bool> ran{false};
-    EXPECT_FALSE(worker->run([&ran] { ran = true; }, 10));
-    gate.set_value();
-    EXPECT_TRUE(slow.get());
-    EXPECT_TRUE(worker->run([] {}, 5000));
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(worker->stop(5000));
 }
 
 TEST(RtMidiService, ClosesCleanlyWhileInputKeepsArriving) {
