@@ -11,9 +11,10 @@
 // whose length follows in two bytes; anything lower writes a piece of that many bytes.
 //
 // Checked: the ring returns what it accepted, in order, and flags the first record after a
-// refused one; every message handed on is F0, data bytes, F7, no longer than the limit, and
-// exactly the messages the stream holds; the buffers returned carry each accepted message
-// whole, in order, split only at the buffer's size.
+// refused one; every message handed on is a real-time byte or F0, data bytes, F7, no longer
+// than the limit, and exactly the messages the stream holds, in order; every message broken off
+// is counted; the buffers returned carry each accepted message whole, in order, split only at
+// the buffer's size.
 
 #include <cstddef>
 #include <cstdint>
@@ -59,14 +60,25 @@ void onBuffer(MidiInHandle, unsigned message, std::uintptr_t instance, std::uint
     check(returned->delivery->addBuffer(header) == midiresult::Ok);
 }
 
-// The messages a stream holds: from an F0 to the next byte that is not a data byte, when that
-// is F7 and the whole is within the limit. Real-time bytes do not count; a gap ends a message.
-std::vector<Bytes> messagesIn(const std::vector<int>& stream, std::size_t limit) {
+// What a stream holds: its real-time bytes, where they stand, and the messages from an F0 to
+// the next byte that is not a data byte, when that is F7 and the whole is within the limit.
+// Another status byte, a new F0 or a gap breaks a message off: it is counted as damaged.
+struct Expected {
     std::vector<Bytes> messages;
+    unsigned damaged = 0;
+};
+
+Expected expectedIn(const std::vector<int>& stream, std::size_t limit) {
+    Expected expected;
     std::optional<Bytes> current;
     for (int item : stream) {
         if (item >= 0xF8) {
+            expected.messages.push_back({static_cast<unsigned char>(item)});
             continue;
+        }
+        if (current && item != 0xF7 && (item < 0 || item >= 0x80)) {
+            ++expected.damaged;
+            current.reset();
         }
         if (item == 0xF0) {
             current = Bytes{0xF0};
@@ -75,19 +87,20 @@ std::vector<Bytes> messagesIn(const std::vector<int>& stream, std::size_t limit)
         if (!current) {
             continue;
         }
-        if (item >= 0 && item < 0x80) {
-            current->push_back(static_cast<unsigned char>(item));
+        if (item != 0xF7) {
+            // Room is kept for the F7: a message that cannot end within the limit is dropped.
+            if (current->size() + 1 >= limit) {
+                current.reset();
+            } else {
+                current->push_back(static_cast<unsigned char>(item));
+            }
             continue;
         }
-        if (item == 0xF7) {
-            current->push_back(0xF7);
-            if (current->size() <= limit) {
-                messages.push_back(*current);
-            }
-        }
-        current.reset();  // F7, any other status byte, or a gap
+        current->push_back(0xF7);
+        expected.messages.push_back(*current);
+        current.reset();
     }
-    return messages;
+    return expected;
 }
 
 }  // namespace
@@ -128,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     bool refused = false;
     std::vector<int> stream;
     std::vector<Bytes> assembled;
+    unsigned damaged = 0;
     std::vector<Bytes> accepted;
     Bytes record;
 
@@ -138,19 +152,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
                   afterGap == inRing.front().afterGap);
             inRing.pop_front();
             if (afterGap) {
-                assembler.reset();
+                assembler.breakOff();
                 stream.push_back(kGap);
             }
             stream.insert(stream.end(), record.begin(), record.end());
             assembler.feed(record.data(), record.size(),
                            [&](const unsigned char* data, std::size_t length) {
                                const std::span<const unsigned char> message(data, length);
-                               check(fuzz::isWholeSysEx(message) && length <= limit);
                                assembled.emplace_back(message.begin(), message.end());
+                               if (length == 1 && data[0] >= 0xF8) {
+                                   return;  // a real-time byte: the port takes none
+                               }
+                               check(fuzz::isWholeSysEx(message) && length <= limit);
                                if (delivery.receive(data, length)) {
                                    accepted.push_back(assembled.back());
                                }
                            });
+            damaged += assembler.takeDamaged();
         }
         check(inRing.empty());
     };
@@ -184,18 +202,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
         }
     }
     pump();
-    check(assembled == messagesIn(stream, limit));
+    const Expected expected = expectedIn(stream, limit);
+    check(assembled == expected.messages && damaged == expected.damaged);
 
     // A hang here is reported by libFuzzer's own time-out.
     check(delivery.waitIdle(3'600'000));
-    std::vector<Bytes> expected;
+    std::vector<Bytes> pieces;
     for (const Bytes& message : accepted) {
         for (std::size_t at = 0; at < message.size(); at += bufferSize) {
             const std::size_t count = std::min<std::size_t>(bufferSize, message.size() - at);
-            expected.emplace_back(message.begin() + static_cast<std::ptrdiff_t>(at),
-                                  message.begin() + static_cast<std::ptrdiff_t>(at + count));
+            pieces.emplace_back(message.begin() + static_cast<std::ptrdiff_t>(at),
+                                message.begin() + static_cast<std::ptrdiff_t>(at + count));
         }
     }
-    check(returned.pieces == expected);
+    check(returned.pieces == pieces);
     return 0;
 }

@@ -167,15 +167,17 @@ void InputDelivery::deliver(std::unique_lock<std::mutex>& guard, MidiHeader* hea
 
 void InputDelivery::run() {
     std::unique_lock guard(mutex_);
+    // An error goes out only between two messages: one that comes while a long message is half
+    // delivered waits for the rest of it, and so for the buffers that rest needs.
+    const auto errorDue = [this] { return started_ && !errors_.empty() && pendingOffset_ == 0; };
+    const auto messageDue = [this] { return started_ && !pending_.empty() && !buffers_.empty(); };
     for (;;) {
-        wake_.wait(guard, [this] {
-            return stopping_ || !returned_.empty() || (started_ && !errors_.empty()) ||
-                   (started_ && !pending_.empty() && !buffers_.empty());
-        });
+        wake_.wait(guard,
+                   [&] { return stopping_ || !returned_.empty() || errorDue() || messageDue(); });
         if (stopping_) {
             break;
         }
-        if (started_ && !errors_.empty() && pendingOffset_ == 0) {
+        if (errorDue()) {
             const MidiResult code = errors_.front();
             errors_.pop_front();
             delivering_ = true;
@@ -187,7 +189,7 @@ void InputDelivery::run() {
             MidiHeader* header = returned_.front();
             returned_.pop_front();
             deliver(guard, header);
-        } else {
+        } else if (messageDue()) {
             MidiHeader* header = buffers_.front();
             buffers_.pop_front();
             const std::vector<unsigned char>& message = pending_.front();

@@ -45,6 +45,9 @@ std::string midiResultText(MidiResult code, bool input) {
             return "The JACK server stopped.";
         case midiresult::MessageTooLong:
             return "A System Exclusive message longer than 1 MiB arrived; it was dropped.";
+        case midiresult::MessageDamaged:
+            return "A System Exclusive message arrived broken off by another message; it was "
+                   "dropped.";
         default:
             return "The " + side + " device reported error " + std::to_string(code) + ".";
     }

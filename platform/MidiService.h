@@ -27,6 +27,8 @@ inline constexpr MidiResult ServerStopped = 69;  // the MIDI server (JACK) went 
 // A received System Exclusive message overran its limit.
 inline constexpr MidiResult MessageTooLong = 70;
 inline constexpr MidiResult TimedOut = 71;  // the device did not finish a call in time
+// A received System Exclusive message was broken off by another message before its end.
+inline constexpr MidiResult MessageDamaged = 72;
 }  // namespace midiresult
 
 // Plain-words text for a result code; the same table serves input and output.

@@ -168,7 +168,8 @@ void AlsaSeqInput::read() {
 
 // Hands on every event that is waiting. False once stopping, or once the sequencer fails.
 bool AlsaSeqInput::readPending() {
-    // A status byte with no message of its own: the sink ends any message under way at it.
+    // A status byte with no message of its own: the sink breaks off any message under way at
+    // it, as damaged.
     static constexpr unsigned char kCut = 0xF4;
     for (;;) {
         if (stopping_.load()) {

@@ -20,7 +20,7 @@ EndpointWorker::~EndpointWorker() = default;
 
 bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
     std::unique_lock guard(mutex_);
-    if (stopping_ || stuck_.load()) {
+    if (stopping_ || late_) {
         return false;
     }
     jobs_.push_back(std::move(job));
@@ -32,8 +32,14 @@ bool EndpointWorker::run(std::function<void()> job, int timeoutMs) {
                           [&] { return finished_ >= ticket; })) {
         return true;
     }
-    stuck_.store(true);
+    // Nothing may overtake a job its caller gave up on: the port heals once it has returned.
+    late_ = true;
     return false;
+}
+
+bool EndpointWorker::busy() const {
+    std::lock_guard guard(mutex_);
+    return late_ || leftBehind_.load();
 }
 
 bool EndpointWorker::stop(int timeoutMs) {
@@ -54,7 +60,7 @@ bool EndpointWorker::stop(int timeoutMs) {
             // ends on its own if the call ever returns. A port leaves at most one behind, and
             // only once its time-out has passed; so does, under a program's deadline, the start,
             // a listing or the release of a MIDI system (RtMidiService::withinDeadline).
-            stuck_.store(true);
+            leftBehind_.store(true);
             thread_.detach();
             return false;
         }
@@ -76,6 +82,7 @@ void EndpointWorker::loop() {
             job = nullptr;
             guard.lock();
             ++finished_;
+            late_ = false;
             changed_.notify_all();
         }
         if (stopping_) {
@@ -91,7 +98,7 @@ void EndpointWorker::loop() {
     }
     // A thread left behind drops what its wake handler holds itself; a joined one leaves that
     // to stop(), which runs after the join.
-    if (stuck_.load()) {
+    if (leftBehind_.load()) {
         onWake_ = nullptr;
     }
 }

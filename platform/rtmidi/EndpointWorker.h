@@ -26,15 +26,17 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
     EndpointWorker(const EndpointWorker&) = delete;
     EndpointWorker& operator=(const EndpointWorker&) = delete;
 
-    // Runs job on the worker thread. True when it finished within timeoutMs; false when it did
-    // not (it may still run later) or the worker is already stopped or stuck.
+    // Runs job on the worker thread. True when it finished within timeoutMs. False when it did
+    // not: it may still run, or be running, and the worker takes no other job until it has
+    // returned. False at once while the worker is busy so, or stopped.
     bool run(std::function<void()> job, int timeoutMs);
     void wake() noexcept { signal_.release(); }
     // Ends the thread after the job in hand, waiting at most timeoutMs, and joins it; a thread
     // still busy then is left behind (see stop() for why). True when the thread was joined.
     bool stop(int timeoutMs);
-    // True once a job has overrun its time-out.
-    bool stuck() const { return stuck_.load(); }
+    // True while a job that overran its time-out has not returned, and for good once the
+    // thread has been left behind.
+    bool busy() const;
 
   private:
     explicit EndpointWorker(std::function<void()> onWake);
@@ -42,14 +44,15 @@ class EndpointWorker : public std::enable_shared_from_this<EndpointWorker> {
 
     std::function<void()> onWake_;
     std::counting_semaphore<> signal_{0};
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::function<void()>> jobs_;
     std::uint64_t queued_ = 0;    // jobs handed in
     std::uint64_t finished_ = 0;  // jobs done
+    bool late_ = false;           // a job overran its time-out and has not returned yet
     bool stopping_ = false;
     bool ended_ = false;
-    std::atomic<bool> stuck_{false};
+    std::atomic<bool> leftBehind_{false};
     std::thread thread_;
 };
 

@@ -10,10 +10,6 @@ namespace tessaline {
 
 namespace {
 
-// Below the service's own send time-out, so that a full queue costs a result code and never
-// leaves the port's worker stuck.
-constexpr int kRoomWaitMs = 1000;
-
 class JackInput final : public BackendInput {
   public:
     explicit JackInput(std::unique_ptr<JackMidiClient> client) : client_(std::move(client)) {}
@@ -26,9 +22,9 @@ class JackOutput final : public BackendOutput {
   public:
     explicit JackOutput(std::unique_ptr<JackMidiClient> client) : client_(std::move(client)) {}
     // What is still queued goes out before the port closes.
-    ~JackOutput() override { client_->drain(kRoomWaitMs); }
+    ~JackOutput() override { client_->drain(kSendRoomWaitMs); }
 
-    MidiResult send(const unsigned char* data, std::size_t length) override {
+    MidiResult send(const unsigned char* data, std::size_t length, PendingSend& pending) override {
         if (!client_->alive()) {
             return midiresult::ServerStopped;
         }
@@ -36,8 +32,9 @@ class JackOutput final : public BackendOutput {
         if (!client_->outputConnected()) {
             return midiresult::DeviceGone;
         }
-        return client_->send(data, length, kRoomWaitMs);
+        return client_->send(data, length, kSendRoomWaitMs, pending);
     }
+    int longestWaitMs() const override { return kSendRoomWaitMs; }
 
   private:
     std::unique_ptr<JackMidiClient> client_;

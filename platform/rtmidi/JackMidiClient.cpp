@@ -172,7 +172,8 @@ MidiResult JackMidiClient::settle(int error) {
     return midiresult::Ok;
 }
 
-MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, int roomWaitMs) {
+MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, int roomWaitMs,
+                                PendingSend& pending) {
     if (out_ == nullptr) {
         return midiresult::InvalidHandle;
     }
@@ -187,13 +188,16 @@ MidiResult JackMidiClient::send(const unsigned char* data, std::size_t length, i
         if (!alive_.load()) {
             return midiresult::ServerStopped;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (pending.withdrawn() || std::chrono::steady_clock::now() >= deadline) {
             return midiresult::TimedOut;
         }
         std::this_thread::sleep_for(kRoomPoll);
     }
     if (!alive_.load()) {
         return midiresult::ServerStopped;
+    }
+    if (!pending.take()) {
+        return midiresult::TimedOut;
     }
     const auto header = static_cast<std::uint32_t>(length);
     jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&header), kRecordHeader);

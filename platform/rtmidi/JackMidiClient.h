@@ -44,8 +44,10 @@ class JackMidiClient {
     MidiResult connectOutputTo(const std::string& target);
 
     // Queues one whole message for the next periods. Waits at most roomWaitMs for room in the
-    // queue; ServerStopped once the server went away, TimedOut when the queue stayed full.
-    MidiResult send(const unsigned char* data, std::size_t length, int roomWaitMs);
+    // queue, and no longer once `pending` is withdrawn; ServerStopped once the server went
+    // away, TimedOut when the queue stayed full.
+    MidiResult send(const unsigned char* data, std::size_t length, int roomWaitMs,
+                    PendingSend& pending);
     // Waits until every queued message has been handed to a period, at most timeoutMs.
     bool drain(int timeoutMs);
 

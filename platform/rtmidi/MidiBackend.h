@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "platform/MidiService.h"
+#include "platform/rtmidi/PendingSend.h"
 
 namespace tessaline {
+
+// The longest a backend's send waits for room in a full queue before it gives up by itself.
+inline constexpr int kSendRoomWaitMs = 1000;
 
 // Where a backend puts the raw bytes it receives. Called on the backend's own thread, which
 // may be a real-time one: the receiver neither blocks nor allocates.
@@ -33,8 +37,12 @@ class BackendOutput {
   public:
     virtual ~BackendOutput() = default;
     // Sends one whole message; Ok, or the reason it was not sent (DeviceGone when the device
-    // or its server went away).
-    virtual MidiResult send(const unsigned char* data, std::size_t length) = 0;
+    // or its server went away). Takes `pending` right before handing the message on, and hands
+    // on nothing once it has been withdrawn: a wait for room ends early then, with TimedOut.
+    virtual MidiResult send(const unsigned char* data, std::size_t length,
+                            PendingSend& pending) = 0;
+    // How long send() may wait by itself (for room in a full queue) before it gives up.
+    virtual int longestWaitMs() const { return 0; }
 };
 
 // One MIDI system (ALSA, JACK, ...) as the service uses it: its current port lists, and

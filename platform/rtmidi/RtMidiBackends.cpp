@@ -210,8 +210,6 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
 
 // ALSA's sequencer refuses an event while its output pool is full; RtMidi then reports a
 // warning and has sent nothing of that message. We wait for room and try again.
-constexpr int kFullQueueRetryMs = 1000;
-
 class RtOutput final : public BackendOutput {
   public:
     RtOutput(std::shared_ptr<RtMidiBackend> backend, std::unique_ptr<RtMidiOut> port,
@@ -224,17 +222,20 @@ class RtOutput final : public BackendOutput {
     }
     ~RtOutput() override { port_->closePort(); }
 
-    MidiResult send(const unsigned char* data, std::size_t length) override {
+    MidiResult send(const unsigned char* data, std::size_t length, PendingSend& pending) override {
         if (length > maxLength_) {
             return midiresult::InvalidParam;
         }
         const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(kFullQueueRetryMs);
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendRoomWaitMs);
         auto pause = std::chrono::milliseconds(1);
         for (;;) {
             // A device that went away takes no more messages.
             if (!backend_->targetPresent(target_, *port_)) {
                 return midiresult::DeviceGone;
+            }
+            if (!pending.take()) {
+                return midiresult::TimedOut;
             }
             errors_.clear();
             try {
@@ -250,10 +251,13 @@ class RtOutput final : public BackendOutput {
                 return errors_.type == RtMidiError::WARNING ? midiresult::TimedOut
                                                             : resultForError(errors_.type, false);
             }
+            pending.putBack();
             std::this_thread::sleep_for(pause);
             pause = std::min(pause * 2, std::chrono::milliseconds(16));
         }
     }
+
+    int longestWaitMs() const override { return kSendRoomWaitMs; }
 
   private:
     std::shared_ptr<RtMidiBackend> backend_;

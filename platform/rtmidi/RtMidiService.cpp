@@ -9,6 +9,7 @@
 #include "midi/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
+#include "platform/rtmidi/PendingSend.h"
 
 namespace tessaline {
 
@@ -18,6 +19,9 @@ namespace {
 // waited for as long as the program's deadline allows, so that it is not taken for an absent
 // one.
 constexpr int kUntilTheDeadline = std::numeric_limits<int>::max();
+
+// What a backend's send needs beyond its own waits, to return from them.
+constexpr int kSendReturnMs = 500;
 
 }  // namespace
 
@@ -45,7 +49,7 @@ class RtMidiService::InputPort final : public InputSink {
         }
         const bool more = input.pump([this](const unsigned char* data,
                                             std::size_t length) { delivery.receive(data, length); },
-                                     [this] { delivery.reportError(midiresult::MessageTooLong); });
+                                     [this](MidiResult fault) { delivery.reportError(fault); });
         if (more) {
             wakeTarget->wake();  // another round after any jobs
         }
@@ -63,6 +67,7 @@ class RtMidiService::OutputPort {
   public:
     std::shared_ptr<EndpointWorker> worker;
     std::unique_ptr<BackendOutput> backend;  // worker thread only
+    int sendTimeoutMs = 0;                   // set once, when the port opens
 };
 
 RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
@@ -294,25 +299,40 @@ MidiResult RtMidiService::outOpen(MidiOutHandle* handle, int device) {
         closeOutput(port);
         return finished ? result->load() : midiresult::TimedOut;
     }
+    // Never give up on a send before the backend would give up on it by itself: a queue that
+    // is merely full must not pass for a backend that hangs.
+    const int ownWaitMs = port->backend->longestWaitMs();
+    port->sendTimeoutMs = ownWaitMs > 0
+                              ? std::max(options_.sendTimeoutMs, ownWaitMs + kSendReturnMs)
+                              : options_.sendTimeoutMs;
     *handle = outputs_.add(port);
     return midiresult::Ok;
 }
 
 MidiResult RtMidiService::send(const std::shared_ptr<OutputPort>& port,
                                std::vector<unsigned char> bytes) {
-    if (port->worker->stuck()) {
-        return midiresult::TimedOut;
+    // A send that overran its time-out holds the port until its call has returned: nothing may
+    // overtake it.
+    if (port->worker->busy()) {
+        return midiresult::NotReady;
     }
     auto result = std::make_shared<std::atomic<MidiResult>>(midiresult::Error);
+    auto pending = std::make_shared<PendingSend>();
     // The bytes travel with the job: a send that overruns its time-out must not read the
     // caller's buffer after we have returned.
     const bool finished = port->worker->run(
-        [port, result, message = std::move(bytes)] {
-            result->store(port->backend ? port->backend->send(message.data(), message.size())
-                                        : midiresult::InvalidHandle);
+        [port, result, pending, message = std::move(bytes)] {
+            result->store(port->backend
+                              ? port->backend->send(message.data(), message.size(), *pending)
+                              : midiresult::InvalidHandle);
         },
-        options_.sendTimeoutMs);
-    return finished ? result->load() : midiresult::TimedOut;
+        port->sendTimeoutMs);
+    if (finished) {
+        return result->load();
+    }
+    // Withdrawn, the message never leaves and counts as not sent. One that the backend is
+    // handing on already may still arrive: that is not a message we may call unsent.
+    return pending->withdraw() ? midiresult::TimedOut : midiresult::StillPlaying;
 }
 
 MidiResult RtMidiService::outShortMsg(MidiOutHandle handle, std::uint32_t message) {

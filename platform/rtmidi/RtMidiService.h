@@ -23,7 +23,9 @@ using MidiDeadline = std::atomic<std::chrono::steady_clock::rep>;
 
 struct RtMidiServiceOptions {
     int openTimeoutMs = 5000;
-    int sendTimeoutMs = 2000;
+    // A port's backend may wait longer by itself (for room in a full queue); its sends are
+    // then waited for as long as it needs.
+    int sendTimeoutMs = 2 * kSendRoomWaitMs;
     int closeTimeoutMs = 3000;
     // When set, nothing but a send waits past it: starting the MIDI systems, listing their
     // ports, opening and closing ports, and letting the systems go at the end. A call that has
@@ -44,7 +46,9 @@ using BackendStarter = std::function<std::shared_ptr<MidiBackend>()>;
 // input's own worker, which joins them into System Exclusive messages and hands each to the
 // buffer delivery of the port (platform/InputDelivery.h), whose thread calls the callback.
 // Output: every call into a backend runs on the port's worker under a time-out, so that a
-// backend that hangs (a server that went away) costs a result code, not the program.
+// backend that hangs (a server that went away) costs a result code, not the program. A send
+// reported TimedOut never goes out later; one that may still go out is StillPlaying. Either
+// way the port answers NotReady until the late call has returned, then works again.
 class RtMidiService final : public MidiService {
   public:
     explicit RtMidiService(const std::vector<BackendStarter>& starters,

@@ -46,7 +46,7 @@ class VirtualPorts::Impl final : public InputSink {
             [this](const unsigned char* data, std::size_t length) {
                 handler_(std::vector<unsigned char>(data, data + length));
             },
-            [] {});
+            [](MidiResult) {});
         if (more) {
             wakeTarget_->wake();
         }
@@ -158,7 +158,8 @@ MidiResult VirtualPorts::send(const unsigned char* data, std::size_t length) {
     }
 #if defined(TESSALINE_HAVE_JACK)
     if (impl_->jack_) {
-        return impl_->jack_->send(data, length, kRoomWaitMs);
+        PendingSend reply;  // nobody gives up on a reply before its own wait ends
+        return impl_->jack_->send(data, length, kRoomWaitMs, reply);
     }
 #endif
     std::lock_guard guard(impl_->sendMutex_);

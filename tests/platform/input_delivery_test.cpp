@@ -26,9 +26,14 @@ struct Received {
     static void callback(MidiInHandle handle, unsigned message, std::uintptr_t instance,
                          std::uintptr_t param1, std::uintptr_t) {
         auto* self = reinterpret_cast<Received*>(instance);
+        std::lock_guard guard(self->mutex);
+        if (message == MIM_ERROR) {  // recorded as a delivery of {EE, code}
+            self->deliveries.push_back({0xEE, static_cast<unsigned char>(param1)});
+            self->changed.notify_all();
+            return;
+        }
         ASSERT_EQ(message, MIM_LONGDATA);
         auto* header = reinterpret_cast<MidiHeader*>(param1);
-        std::lock_guard guard(self->mutex);
         self->handle = handle;
         self->deliveries.emplace_back(header->data, header->data + header->bytesRecorded);
         self->headers.push_back(header);
@@ -102,6 +107,30 @@ TEST(InputDelivery, FillsEachBufferWithAtMostItsLengthAndSplitsLongMessages) {
     EXPECT_EQ(received.deliveries[3].size(), 100u);
     EXPECT_EQ(joined, large);
     EXPECT_NE(received.threads[0], std::this_thread::get_id());
+}
+
+// An error that comes while a long message is half delivered waits for the message's end, and
+// the delivery thread waits for a buffer meanwhile instead of taking one from an empty queue.
+TEST(InputDelivery, AnErrorDuringAHalfDeliveredMessageWaitsForItsEnd) {
+    Received received;
+    InputDelivery input(MidiInHandle::None, &Received::callback,
+                        reinterpret_cast<std::uintptr_t>(&received));
+    Buffer buffer(8);
+    ASSERT_EQ(input.prepare(&buffer.header), midiresult::Ok);
+    ASSERT_EQ(input.addBuffer(&buffer.header), midiresult::Ok);
+    ASSERT_EQ(input.start(), midiresult::Ok);
+    const Bytes message = sysEx(12);
+    ASSERT_TRUE(input.receive(message.data(), message.size()));
+    ASSERT_TRUE(received.waitFor(1));
+
+    input.reportError(midiresult::MessageTooLong);
+    EXPECT_FALSE(input.waitIdle(50));  // the message's tail still waits for a buffer
+    ASSERT_EQ(input.addBuffer(&buffer.header), midiresult::Ok);
+    ASSERT_TRUE(received.waitFor(3));
+    std::lock_guard guard(received.mutex);
+    EXPECT_EQ(received.deliveries, (std::vector<Bytes>{Bytes(message.begin(), message.begin() + 8),
+                                                       Bytes(message.begin() + 8, message.end()),
+                                                       Bytes{0xEE, midiresult::MessageTooLong}}));
 }
 
 TEST(InputDelivery, DropsInputWhileStoppedAndKeepsBuffersQueued) {

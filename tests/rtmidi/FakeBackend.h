@@ -89,10 +89,12 @@ class FakeBackend final : public MidiBackend {
         inputs_ = std::move(inputs);
     }
 
-    // Sends block until releaseHang(), as RtMidi's JACK output does on a vanished server.
-    void hangSends() {
+    // Sends block until releaseHang(): waiting for room in a queue that no one empties, or, with
+    // handingOn, inside the call that hands the message on.
+    void hangSends(bool handingOn = false) {
         std::lock_guard guard(mutex_);
         hang_ = true;
+        hangHandingOn_ = handingOn;
     }
     void releaseHang() {
         std::lock_guard guard(mutex_);
@@ -107,6 +109,8 @@ class FakeBackend final : public MidiBackend {
     std::vector<std::string> openedOutputs;
     std::atomic<int> inputsClosed{0};
     std::atomic<int> outputsClosed{0};
+    std::atomic<int> sendsBegun{0};
+    int sendWaitMs = 0;  // how long a send says it may wait by itself
 
   private:
     struct Input final : BackendInput {
@@ -140,11 +144,21 @@ class FakeBackend final : public MidiBackend {
     struct Output final : BackendOutput {
         explicit Output(FakeBackend& owner) : backend(owner) {}
         ~Output() override { ++backend.outputsClosed; }
-        MidiResult send(const unsigned char* data, std::size_t length) override {
+        int longestWaitMs() const override { return backend.sendWaitMs; }
+        MidiResult send(const unsigned char* data, std::size_t length,
+                        PendingSend& pending) override {
             std::unique_lock guard(backend.mutex_);
+            ++backend.sendsBegun;
+            const bool handingOn = backend.hangHandingOn_;
+            if (handingOn && !pending.take()) {
+                return midiresult::TimedOut;
+            }
             backend.released_.wait(guard, [&] { return !backend.hang_; });
             if (backend.sendResult != midiresult::Ok) {
                 return backend.sendResult;
+            }
+            if (!handingOn && !pending.take()) {
+                return midiresult::TimedOut;
             }
             backend.sent_.emplace_back(data, data + length);
             return midiresult::Ok;
@@ -160,6 +174,7 @@ class FakeBackend final : public MidiBackend {
     std::vector<Bytes> sent_;
     Input* current_ = nullptr;
     bool hang_ = false;
+    bool hangHandingOn_ = false;
 };
 
 }  // namespace tessaline::test

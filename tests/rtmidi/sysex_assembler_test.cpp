@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/rtmidi/ByteRing.h"
+#include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/SysExAssembler.h"
 
 namespace tessaline::test {
@@ -10,48 +11,92 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-std::vector<Bytes> feedAll(SysExAssembler& assembler, const std::vector<Bytes>& pieces) {
-    std::vector<Bytes> messages;
-    for (const Bytes& piece : pieces) {
+struct AssemblyCase {
+    const char* name;
+    std::vector<Bytes> pieces;  // an empty piece: input was lost there
+    std::vector<Bytes> out;     // whole messages and real-time bytes, in order
+    unsigned damaged;
+    unsigned overlong;
+};
+
+class Assembly : public ::testing::TestWithParam<AssemblyCase> {};
+
+TEST_P(Assembly, HandsOnWholeMessagesAndRealTimeBytesAndCountsWhatItDrops) {
+    const AssemblyCase& c = GetParam();
+    SysExAssembler assembler(8);
+    std::vector<Bytes> out;
+    for (const Bytes& piece : c.pieces) {
+        if (piece.empty()) {
+            assembler.breakOff();
+        }
         assembler.feed(piece.data(), piece.size(), [&](const unsigned char* data, std::size_t n) {
-            messages.emplace_back(data, data + n);
+            out.emplace_back(data, data + n);
         });
     }
-    return messages;
+    EXPECT_EQ(out, c.out);
+    EXPECT_EQ(assembler.takeDamaged(), c.damaged);
+    EXPECT_EQ(assembler.takeOverlong(), c.overlong);
+    EXPECT_EQ(assembler.takeDamaged(), 0u);
 }
 
-TEST(SysExAssembler, JoinsPiecesAndDropsRealTimeBytesAnywhere) {
-    SysExAssembler assembler;
-    // A dump split over two deliveries, with a timing clock and active sensing inside it, a
-    // clock between messages and a note in front.
-    const std::vector<Bytes> pieces = {
-        {0x90, 0x40, 0x7F, 0xF8, 0xF0, 0x43, 0x00, 0x7F},
-        {0xF8},
-        {0x00, 0x01, 0xFE, 0x02, 0xF7, 0xF8, 0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}};
-    EXPECT_EQ(feedAll(assembler, pieces),
-              (std::vector<Bytes>{{0xF0, 0x43, 0x00, 0x7F, 0x00, 0x01, 0x02, 0xF7},
-                                  {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}}));
-    EXPECT_FALSE(assembler.inMessage());
-}
+INSTANTIATE_TEST_SUITE_P(
+    SysExAssembler, Assembly,
+    ::testing::Values(
+        // A dump split over two deliveries, real-time bytes inside it, a clock between messages
+        // and a note in front.
+        AssemblyCase{"RealTimeBytesComeOutWhereTheyStood",
+                     {{0x90, 0x40, 0x7F, 0xF8, 0xF0, 0x43, 0x00, 0x7F},
+                      {0xF8},
+                      {0x00, 0x01, 0xFE, 0x02, 0xF7, 0xF8, 0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}},
+                     {{0xF8},
+                      {0xF8},
+                      {0xFE},
+                      {0xF0, 0x43, 0x00, 0x7F, 0x00, 0x01, 0x02, 0xF7},
+                      {0xF8},
+                      {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}},
+                     0,
+                     0},
+        AssemblyCase{"AnotherStatusByteBreaksAMessageOff",
+                     {{0xF0, 0x43, 0x10, 0x90, 0x40, 0x7F}, {0x10, 0xF7}, {0xF0, 0x43, 0xF7}},
+                     {{0xF0, 0x43, 0xF7}},
+                     1,
+                     0},
+        AssemblyCase{"ANewMessageBreaksOffTheOneUnderWay",
+                     {{0xF0, 0x01, 0x02, 0xF0, 0x7E, 0x01, 0xF7}},
+                     {{0xF0, 0x7E, 0x01, 0xF7}},
+                     1,
+                     0},
+        AssemblyCase{"LostInputBreaksAMessageOff",
+                     {{0xF0, 0x43, 0x01}, {}, {0x02, 0xF7}, {}, {0xF4}, {0xF0, 0x43, 0xF7}},
+                     {{0xF0, 0x43, 0xF7}},
+                     1,
+                     0},
+        AssemblyCase{"AMessageBeyondTheLimitIsTooLongNotDamaged",
+                     {{0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xF7}, {0xF0, 0x43, 0xF7}},
+                     {{0xF0, 0x43, 0xF7}},
+                     0,
+                     1}),
+    [](const ::testing::TestParamInfo<AssemblyCase>& row) { return row.param.name; });
 
-TEST(SysExAssembler, DropsMessagesCutShortOrTooLong) {
-    SysExAssembler assembler(8);
-    const std::vector<Bytes> pieces = {
-        {0xF0, 0x43, 0x10, 0x90, 0x40, 0x7F},        // a note status breaks it off
-        {0x10, 0xF7},                                // its tail, with no F0 before it
-        {0xF0, 0x01, 0x02, 0xF0, 0x7E, 0x01, 0xF7},  // a new F0 starts over
-        {0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xF7},     // beyond the limit
-        {0xF0, 0x43, 0xF7}};
-    EXPECT_EQ(feedAll(assembler, pieces),
-              (std::vector<Bytes>{{0xF0, 0x7E, 0x01, 0xF7}, {0xF0, 0x43, 0xF7}}));
-}
-
-TEST(SysExAssembler, ResetForgetsTheMessageInProgress) {
-    SysExAssembler assembler;
-    EXPECT_TRUE(feedAll(assembler, {{0xF0, 0x43, 0x01}}).empty());
-    EXPECT_TRUE(assembler.inMessage());
-    assembler.reset();
-    EXPECT_TRUE(feedAll(assembler, {{0x02, 0xF7}}).empty());
+// Where short messages come out too, one that arrives inside a System Exclusive message breaks
+// that off and is handed on itself.
+TEST(InputPump, PassesShortMessagesAndBreaksOffTheSysExTheyInterrupt) {
+    InputPump pump(1024, InputPump::ShortMessages::Pass);
+    for (const Bytes& record : std::vector<Bytes>{{0xF0, 0x43, 0x01},
+                                                  {0xF8},
+                                                  {0x02, 0xF7},
+                                                  {0xF0, 0x43, 0x01},
+                                                  {0x90, 0x40, 0x7F},
+                                                  {0x02, 0xF7}}) {
+        ASSERT_TRUE(pump.write(record.data(), record.size()));
+    }
+    std::vector<Bytes> out;
+    std::vector<MidiResult> faults;
+    pump.pump([&](const unsigned char* data, std::size_t n) { out.emplace_back(data, data + n); },
+              [&](MidiResult fault) { faults.push_back(fault); });
+    EXPECT_EQ(out,
+              (std::vector<Bytes>{{0xF8}, {0xF0, 0x43, 0x01, 0x02, 0xF7}, {0x90, 0x40, 0x7F}}));
+    EXPECT_EQ(faults, std::vector<MidiResult>{midiresult::MessageDamaged});
 }
 
 TEST(ByteRing, KeepsRecordsWholeAcrossTheWrapAndMarksTheOneAfterALoss) {

@@ -16,9 +16,10 @@ std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs, const MidiDeadlin
     // otherwise.
     const char* noPacing = std::getenv("TESSALINE_NO_PACING");
     const bool pace = noPacing == nullptr || std::string(noPacing) != "1";
+    // The time-out bounds waiting for the ports and the instrument, not the time the messages
+    // need: a send keeps the service's bound, which outwaits the backends' own.
     RtMidiServiceOptions options;
     options.openTimeoutMs = std::min(options.openTimeoutMs, timeoutMs);
-    options.sendTimeoutMs = std::min(options.sendTimeoutMs, timeoutMs);
     options.deadline = deadline;
     return makeProgramMidiService(pace, options);
 }
