@@ -8,9 +8,10 @@ bool PortFollower::gone(const Followed& side, const std::vector<std::string>& na
     if (now < 0) {
         return true;
     }
-    // The same name under another life went and came back between two looks: the system
-    // dropped our subscription with the old one.
-    return lifeOf(lives, static_cast<std::size_t>(now)) != side.life;
+    // Listed under other numbers, or under the same ones in another life, it went and came
+    // back between two looks: the system dropped our connection with the old port.
+    return names[static_cast<std::size_t>(now)] != side.name ||
+           lifeOf(lives, static_cast<std::size_t>(now)) != side.life;
 }
 
 void PortFollower::follow(Followed& side, const std::string& openName, int device,

@@ -11,28 +11,11 @@
 #include <vector>
 
 #include "platform/rtmidi/AlsaEventDecoder.h"
+#include "platform/rtmidi/AlsaPortList.h"
 
 namespace tessaline {
 
 namespace {
-
-// The ports the device lists offer, and the names they give them: RtMidi's choice and format,
-// which users see and which the settings keep, so an input is found by the name it was listed by.
-bool listed(const snd_seq_port_info_t* port) {
-    const unsigned type = snd_seq_port_info_get_type(port);
-    const unsigned caps = snd_seq_port_info_get_capability(port);
-    constexpr unsigned kReadable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
-    return (type & (SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
-                    SND_SEQ_PORT_TYPE_APPLICATION)) != 0 &&
-           (caps & kReadable) == kReadable;
-}
-
-std::string listedName(snd_seq_client_info_t* client, const snd_seq_port_info_t* port) {
-    return std::string(snd_seq_client_info_get_name(client)) + ":" +
-           snd_seq_port_info_get_name(port) + " " +
-           std::to_string(snd_seq_port_info_get_client(port)) + ":" +
-           std::to_string(snd_seq_port_info_get_port(port));
-}
 
 bool findSource(snd_seq_t* seq, const std::string& name, snd_seq_addr_t& address) {
     snd_seq_client_info_t* client = nullptr;
@@ -48,7 +31,7 @@ bool findSource(snd_seq_t* seq, const std::string& name, snd_seq_addr_t& address
         snd_seq_port_info_set_client(port, id);
         snd_seq_port_info_set_port(port, -1);
         while (snd_seq_query_next_port(seq, port) >= 0) {
-            if (listed(port) && listedName(client, port) == name) {
+            if (alsaPortListed(port, true) && alsaListedName(client, port) == name) {
                 address.client = static_cast<unsigned char>(id);
                 address.port = static_cast<unsigned char>(snd_seq_port_info_get_port(port));
                 return true;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -20,6 +21,7 @@
 #include "platform/rtmidi/JackBackend.h"
 #endif
 #if defined(TESSALINE_HAVE_ALSA)
+#include "platform/rtmidi/AlsaPortWatch.h"
 #include "platform/rtmidi/AlsaSeqInput.h"
 #endif
 
@@ -118,18 +120,69 @@ class RtInput final : public BackendInput {
 class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_this<RtMidiBackend> {
   public:
     RtMidiBackend(RtMidi::Api api, std::string clientName)
-        : api_(api), clientName_(std::move(clientName)) {}
-
-    std::string apiName() const override { return RtMidi::getApiName(api_); }
-
-    bool targetPresent(const std::string& name, RtMidiOut& own) {
-        // The port's own list is fresh on every call (ALSA asks the sequencer each time).
-        unsigned index = 0;
-        return findPort(own, name, index);
+        : api_(api), clientName_(std::move(clientName)) {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (api_ == RtMidi::LINUX_ALSA) {
+            watch_ = AlsaPortWatch::open(clientName_ + " watch");
+        }
+#endif
     }
 
-    std::vector<std::string> inputNames() override { return names(true); }
-    std::vector<std::string> outputNames() override { return names(false); }
+    std::string apiName() const override {
+        return RtMidi::getApiName(api_);
+    }
+
+    // The life the output's target has now, for targetGone.
+    std::uint64_t targetLife(const std::string& name) const {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            return watch_->lives().lifeOf(name);
+        }
+#endif
+        (void)name;
+        return 0;
+    }
+
+    // True when the target of an output, opened at `life`, went away since. A system that
+    // announces its ports says so without being asked; one that does not is asked.
+    bool targetGone(const std::string& name, std::uint64_t life, RtMidiOut& own) {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            return watch_->lives().departedSince(name, life);
+        }
+#endif
+        (void)life;
+        unsigned index = 0;
+        return !findPort(own, name, index);
+    }
+
+    std::vector<std::string> inputNames() override {
+        return names(true);
+    }
+    std::vector<std::string> outputNames() override {
+        return names(false);
+    }
+
+    DeviceListing listPorts() override {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            return watch_->list(
+                [this](const std::string& name) { return isPortOfClient(name, clientName_); });
+        }
+#endif
+        return MidiBackend::listPorts();
+    }
+
+    bool watchPorts(std::function<void()> changed) override {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            watch_->setChangeHandler(std::move(changed));
+            return true;
+        }
+#endif
+        (void)changed;
+        return false;
+    }
 
     MidiResult openInput(const std::string& name, InputSink& sink,
                          std::unique_ptr<BackendInput>& input) override {
@@ -203,6 +256,9 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
 
     RtMidi::Api api_;
     std::string clientName_;
+#if defined(TESSALINE_HAVE_ALSA)
+    std::unique_ptr<AlsaPortWatch> watch_;  // null where the sequencer refuses it
+#endif
     std::timed_mutex probeMutex_;
     std::unique_ptr<RtMidiIn> probeIn_;
     std::unique_ptr<RtMidiOut> probeOut_;
@@ -219,6 +275,7 @@ class RtOutput final : public BackendOutput {
         : backend_(std::move(backend)),
           port_(std::move(port)),
           target_(std::move(target)),
+          targetLife_(backend_->targetLife(target_)),
           maxLength_(maxLength) {
         port_->setErrorCallback(&ErrorRecord::record, &errors_);
     }
@@ -232,8 +289,9 @@ class RtOutput final : public BackendOutput {
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kFullQueueRetryMs);
         auto pause = std::chrono::milliseconds(1);
         for (;;) {
-            // A device that went away takes no more messages.
-            if (!backend_->targetPresent(target_, *port_)) {
+            // A device that went away takes no more messages, nor does one that came back: the
+            // system dropped our connection to it when it went.
+            if (backend_->targetGone(target_, targetLife_, *port_)) {
                 return midiresult::DeviceGone;
             }
             errors_.clear();
@@ -259,6 +317,7 @@ class RtOutput final : public BackendOutput {
     std::shared_ptr<RtMidiBackend> backend_;
     std::unique_ptr<RtMidiOut> port_;
     std::string target_;
+    std::uint64_t targetLife_;
     std::size_t maxLength_;
     ErrorRecord errors_;
 };
