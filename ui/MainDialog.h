@@ -92,6 +92,9 @@ class MainDialog : public QDialog {
 
     // The transfer run (Execute).
     void execute();
+    // While held, devices that come and go are noted but not acted on: no port closes or opens
+    // under a copy. Letting go looks at once and acts on everything seen meanwhile.
+    void holdDeviceEvents(bool hold);
     ProgressPopup* progressPopup() const { return progressPopup_.get(); }
 
     QWidget* control(int id) const;
@@ -113,6 +116,8 @@ class MainDialog : public QDialog {
     void handleNotice(unsigned message);
     // Follows the devices as they come and go; an open setup dialog shows the lists anew.
     void lookAtDevices();
+    // Looks when the MIDI system announces a change; where it announces none, once a second.
+    void watchDevices();
     void runAbout();
     // Asks for the source voice or destination performance when the request is well formed.
     void requestVoice(int program);
@@ -158,6 +163,7 @@ class MainDialog : public QDialog {
     };
     std::optional<CopyCheck> copyCheck_;
     PortFollower follower_;
+    bool devicesAnnounced_ = false;  // the MIDI system tells of devices that come and go
     bool windowExists_ = false;
     bool windowDestroyed_ = false;
 };

@@ -2,7 +2,9 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "midi/Notices.h"
 #include "platform/qt/WindowTimers.h"
+#include "synth/SynthDevice.h"
 #include "ui/MainDialog.h"
 #include "ui/TimerIds.h"
 #include "ui/setup/MidiSetupDialog.h"
@@ -21,8 +23,29 @@ void MainDialog::lookAtDevices() {
         }
     }
     // Started again only now: a box shown by a reopen must not let another look in under it.
-    if (windowExists_) {
+    // Where changes are announced, only a look put off by a box comes back by the timer.
+    if (windowExists_ && (!devicesAnnounced_ || boxOpen)) {
         timers_->start(TIMER_DEVICE_LOOK, kDeviceLookMs);
+    }
+}
+
+void MainDialog::watchDevices() {
+    if (!devicesAnnounced_) {
+        // Posted from the MIDI system's own thread; the look runs here, on ours.
+        devicesAnnounced_ = device_.midiService().setDeviceChangeHandler(
+            [&device = device_] { device.postToMainWindow(WM_DEVICES_CHANGED, 0, 0); });
+    }
+    if (devicesAnnounced_) {
+        lookAtDevices();  // what changed before the announcements were heard
+    } else {
+        timers_->start(TIMER_DEVICE_LOOK, kDeviceLookMs);
+    }
+}
+
+void MainDialog::holdDeviceEvents(bool hold) {
+    follower_.setBusy(hold);
+    if (!hold && windowExists_) {
+        lookAtDevices();
     }
 }
 

@@ -28,12 +28,16 @@ void JackMonitor::onShutdown(void* self) {
     monitor->notify();  // every port of the server went with it
 }
 
-// JACK's notification thread: the port is still named while it is being unregistered.
+// JACK's notification thread. A port that is being unregistered is still named, and may still
+// be listed for a cycle or so: it is back only once a port of its name registers again.
 void JackMonitor::onPortRegistration(unsigned port, int registered, void* self) {
     auto* monitor = static_cast<JackMonitor*>(self);
-    if (registered == 0) {
-        if (jack_port_t* gone = jack_port_by_id(monitor->client_.load(), port)) {
-            monitor->lives_.departed(jack_port_name(gone));
+    if (jack_port_t* changed = jack_port_by_id(monitor->client_.load(), port)) {
+        const char* name = jack_port_name(changed);
+        if (registered == 0) {
+            monitor->lives_.leaving(name);
+        } else {
+            monitor->lives_.registered(name);
         }
     }
     monitor->notify();

@@ -12,6 +12,22 @@ void PortLives::departed(const std::string& name) {
     }
 }
 
+void PortLives::leaving(const std::string& name) {
+    std::lock_guard guard(mutex_);
+    const auto it = lives_.find(name);
+    if (it != lives_.end()) {
+        it->second.leaving = true;
+    }
+}
+
+void PortLives::registered(const std::string& name) {
+    std::lock_guard guard(mutex_);
+    const auto it = lives_.find(name);
+    if (it != lives_.end() && it->second.leaving) {
+        it->second.departed = true;
+    }
+}
+
 std::vector<ListedDevice> PortLives::assignList(const std::vector<std::string>& names,
                                                 std::map<std::string, Life>& listed) {
     std::vector<ListedDevice> devices;
@@ -23,9 +39,14 @@ std::vector<ListedDevice> PortLives::assignList(const std::vector<std::string>& 
             Life life = before != lives_.end() ? before->second : Life{};
             // A port seen for the first time, or one that went meanwhile, starts a new life.
             if (life.life == 0 || life.departed) {
-                life = Life{next_++, false};
+                life = Life{next_++, false, false};
             }
             now = listed.emplace(name, life).first;
+        }
+        // On its way out: no longer offered, but remembered while the system still lists it,
+        // so that it is not taken for a new one.
+        if (now->second.leaving && !now->second.departed) {
+            continue;
         }
         devices.push_back(ListedDevice{name, now->second.life});
     }

@@ -15,8 +15,14 @@ namespace tessaline {
 // even when it came back under the same name before anyone looked. Any thread.
 class PortLives {
   public:
-    // The system says the port listed by this name went away.
+    // The system says the port listed by this name went away: should it be listed again, it
+    // is back.
     void departed(const std::string& name);
+    // The system says the port listed by this name is going, though its lists may show it a
+    // while longer: it is listed no more, and only registered() after this says it is back.
+    void leaving(const std::string& name);
+    // The system says a port of this name was registered.
+    void registered(const std::string& name);
     // One listing of both lists, each name with its life. Names no longer listed are forgotten:
     // should they come back, they are new.
     DeviceListing assign(const std::vector<std::string>& inputs,
@@ -31,6 +37,7 @@ class PortLives {
     struct Life {
         std::uint64_t life = 0;
         bool departed = false;
+        bool leaving = false;
     };
     std::vector<ListedDevice> assignList(const std::vector<std::string>& names,
                                          std::map<std::string, Life>& listed);

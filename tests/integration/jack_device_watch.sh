@@ -60,6 +60,13 @@ wait_lines '^gone in [0-9]*: Motif ES7 (virtual):' 3
 wait_lines '^new in [0-9]*: Motif ES7 (virtual):' 4
 wait_lines '^gone out [0-9]*: Motif ES7 (virtual):' 3
 wait_lines '^new out [0-9]*: Motif ES7 (virtual):' 4
+# Each change once: a port on its way out is not taken for one that came back.
+for kind in 'new in' 'new out' 'gone in' 'gone out'; do
+    want=4
+    [ "${kind%% *}" = gone ] && want=3
+    got=$(grep -c "^$kind [0-9]*: Motif ES7 (virtual):" "$watch_out")
+    [ "$got" = "$want" ] || { cat "$watch_out"; fail "$got lines \"$kind\", not $want"; }
+done
 
 kill -TERM "$watch_pid"
 wait "$watch_pid"

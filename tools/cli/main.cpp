@@ -31,11 +31,17 @@ namespace {
 constexpr int kCloseGraceMs = 500;
 constexpr int kExitMarginMs = 100;
 
-// Sleeps a second until the next look at the device lists; false when one of the (blocked)
-// stop signals came instead. Another signal that wakes the wait early only brings the look on.
-bool waitForNextLook(const sigset_t& stopSignals) {
+// A MIDI system's announcement that devices came or went reaches the waiting watch as this
+// signal, held back like the stop signals: the one thing a wait for them also wakes for.
+constexpr int kDevicesChangedSignal = SIGUSR1;
+
+// Waits until the next look at the device lists: until the MIDI systems announce a change, or
+// where they announce none, a second; false when one of the (blocked) stop signals came instead.
+// Another signal that wakes the wait early only brings the look on.
+bool waitForNextLook(const sigset_t& waitSignals, bool announced) {
     const timespec second{1, 0};
-    return sigtimedwait(&stopSignals, nullptr, &second) < 0;
+    const int taken = sigtimedwait(&waitSignals, nullptr, announced ? nullptr : &second);
+    return taken < 0 || taken == kDevicesChangedSignal;
 }
 
 int runCommand(const std::vector<std::string>& args,
@@ -64,12 +70,13 @@ int runCommand(const std::vector<std::string>& args,
     // A watch ends on Ctrl-C or SIGTERM. Both are held back from here on, before the MIDI
     // service starts its threads, so that every thread inherits the block and the watch alone
     // takes them, between two looks.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+    sigset_t waitSignals;
+    sigemptyset(&waitSignals);
+    sigaddset(&waitSignals, SIGINT);
+    sigaddset(&waitSignals, SIGTERM);
+    sigaddset(&waitSignals, kDevicesChangedSignal);
     if (options.watch) {
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+        pthread_sigmask(SIG_BLOCK, &waitSignals, nullptr);
     }
 
     // No wait of the MIDI service lasts past the command's end; closing then has half a second
@@ -119,8 +126,14 @@ int runCommand(const std::vector<std::string>& args,
         SynthDevice device(PortServices{*midi, profile, boxes, notices, clock});
         CliSession session(device, notices, console);
         session.setStartTime(started);
-        session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
+        const bool announced = options.watch && midi->setDeviceChangeHandler(
+                                                    [] { kill(getpid(), kDevicesChangedSignal); });
+        session.setWatchPause(
+            [&waitSignals, announced] { return waitForNextLook(waitSignals, announced); });
         code = session.run(options, *midi);
+        if (announced) {
+            midi->setDeviceChangeHandler({});
+        }
         closeAfter(session.deadline());
     }  // the device closes its ports before the services go
     return code;
