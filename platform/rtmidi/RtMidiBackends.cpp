@@ -21,6 +21,7 @@
 #endif
 #if defined(TESSALINE_HAVE_ALSA)
 #include "platform/rtmidi/AlsaSeqInput.h"
+#include "platform/rtmidi/AlsaSeqOutput.h"
 #endif
 
 namespace tessaline {
@@ -265,6 +266,14 @@ class RtOutput final : public BackendOutput {
 
 MidiResult RtMidiBackend::openOutput(const std::string& name,
                                      std::unique_ptr<BackendOutput>& output) {
+#if defined(TESSALINE_HAVE_ALSA)
+    // RtMidi's ALSA output reports Ok for what the sequencer refused or still holds.
+    if (api_ == RtMidi::LINUX_ALSA) {
+        MidiResult result = midiresult::Error;
+        output = AlsaSeqOutput::open(clientName_, kOutputPortName, name, result);
+        return result;
+    }
+#endif
     ErrorRecord errors;
     try {
         auto port = std::make_unique<RtMidiOut>(api_, clientName_);
