@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/rtmidi/AlsaPortList.h"
+#include "platform/rtmidi/AlsaSeqPorts.h"
 
 namespace tessaline {
 
@@ -148,12 +148,12 @@ void AlsaPortWatch::enumerate(std::vector<std::string>& inputs, std::vector<std:
         snd_seq_port_info_set_client(port, id);
         snd_seq_port_info_set_port(port, -1);
         while (snd_seq_query_next_port(seq_, port) >= 0) {
-            const bool readable = alsaPortListed(port, true);
-            const bool writable = alsaPortListed(port, false);
+            const bool readable = isListedPort(port, PortDirection::Readable);
+            const bool writable = isListedPort(port, PortDirection::Writable);
             if (!readable && !writable) {
                 continue;
             }
-            std::string name = alsaListedName(client, port);
+            std::string name = listedPortName(snd_seq_client_info_get_name(client), port);
             if (own(name) || inputs.size() + outputs.size() >= 2 * kMaxListedDevices) {
                 continue;
             }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -23,6 +22,7 @@
 #if defined(TESSALINE_HAVE_ALSA)
 #include "platform/rtmidi/AlsaPortWatch.h"
 #include "platform/rtmidi/AlsaSeqInput.h"
+#include "platform/rtmidi/AlsaSeqOutput.h"
 #endif
 
 namespace tessaline {
@@ -132,28 +132,11 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
         return RtMidi::getApiName(api_);
     }
 
-    // The life the output's target has now, for targetGone.
-    std::uint64_t targetLife(const std::string& name) const {
-#if defined(TESSALINE_HAVE_ALSA)
-        if (watch_) {
-            return watch_->lives().lifeOf(name);
-        }
-#endif
-        (void)name;
-        return 0;
-    }
-
-    // True when the target of an output, opened at `life`, went away since. A system that
-    // announces its ports says so without being asked; one that does not is asked.
-    bool targetGone(const std::string& name, std::uint64_t life, RtMidiOut& own) {
-#if defined(TESSALINE_HAVE_ALSA)
-        if (watch_) {
-            return watch_->lives().departedSince(name, life);
-        }
-#endif
-        (void)life;
+    bool targetPresent(const std::string& name, RtMidiOut& own) {
+        // The port's own list is fresh on every call. Only outputs of systems that announce
+        // nothing come here: ALSA has an output of its own (AlsaSeqOutput.h).
         unsigned index = 0;
-        return !findPort(own, name, index);
+        return findPort(own, name, index);
     }
 
     std::vector<std::string> inputNames() override {
@@ -275,7 +258,6 @@ class RtOutput final : public BackendOutput {
         : backend_(std::move(backend)),
           port_(std::move(port)),
           target_(std::move(target)),
-          targetLife_(backend_->targetLife(target_)),
           maxLength_(maxLength) {
         port_->setErrorCallback(&ErrorRecord::record, &errors_);
     }
@@ -289,9 +271,8 @@ class RtOutput final : public BackendOutput {
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kFullQueueRetryMs);
         auto pause = std::chrono::milliseconds(1);
         for (;;) {
-            // A device that went away takes no more messages, nor does one that came back: the
-            // system dropped our connection to it when it went.
-            if (backend_->targetGone(target_, targetLife_, *port_)) {
+            // A device that went away takes no more messages.
+            if (!backend_->targetPresent(target_, *port_)) {
                 return midiresult::DeviceGone;
             }
             errors_.clear();
@@ -317,13 +298,20 @@ class RtOutput final : public BackendOutput {
     std::shared_ptr<RtMidiBackend> backend_;
     std::unique_ptr<RtMidiOut> port_;
     std::string target_;
-    std::uint64_t targetLife_;
     std::size_t maxLength_;
     ErrorRecord errors_;
 };
 
 MidiResult RtMidiBackend::openOutput(const std::string& name,
                                      std::unique_ptr<BackendOutput>& output) {
+#if defined(TESSALINE_HAVE_ALSA)
+    // RtMidi's ALSA output reports Ok for what the sequencer refused or still holds.
+    if (api_ == RtMidi::LINUX_ALSA) {
+        MidiResult result = midiresult::Error;
+        output = AlsaSeqOutput::open(clientName_, kOutputPortName, name, result);
+        return result;
+    }
+#endif
     ErrorRecord errors;
     try {
         auto port = std::make_unique<RtMidiOut>(api_, clientName_);

@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "midi/ShortMessage.h"
+#include "platform/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
 

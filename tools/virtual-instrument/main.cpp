@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -47,6 +48,35 @@ void printUsage(std::FILE* to) {
         "Runs until interrupted or until standard input ends. Commands on standard\n"
         "input: print HHMMLL COUNT, mode, ignored, quit.\n");
 }
+
+// What the input had to drop goes to stderr in one line at once, then at most one line each
+// ten seconds with the count since: a flood of input must not become a flood of lines.
+class InputTroubleReport {
+  public:
+    void add(const tessaline::VirtualPorts::InputTrouble& trouble) {
+        pending_.overlong += trouble.overlong;
+        pending_.overruns += trouble.overruns;
+    }
+    void printDue(bool last) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!pending_.any() || (!last && printed_ && now < nextLine_)) {
+            return;
+        }
+        std::fprintf(stderr,
+                     "tessaline-virtual-instrument: input dropped: %u System Exclusive "
+                     "message(s) over 1 MiB, %u overrun(s)%s\n",
+                     pending_.overlong, pending_.overruns,
+                     printed_ ? " since the last report" : "");
+        pending_ = {};
+        printed_ = true;
+        nextLine_ = now + std::chrono::seconds(10);
+    }
+
+  private:
+    tessaline::VirtualPorts::InputTrouble pending_;
+    bool printed_ = false;
+    std::chrono::steady_clock::time_point nextLine_;
+};
 
 }  // namespace
 
@@ -108,7 +138,10 @@ int main(int argc, char** argv) {
     int status = 0;
     std::string pending;
     bool inputOpen = true;
+    InputTroubleReport troubleReport;
     while (!stopRequested && inputOpen) {
+        troubleReport.add(ports->takeInputTrouble());
+        troubleReport.printDue(false);
         if (!ports->alive()) {
             std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
             status = 3;
@@ -150,6 +183,8 @@ int main(int argc, char** argv) {
         }
     }
     portsForReplies.store(nullptr);
+    troubleReport.add(ports->takeInputTrouble());
+    troubleReport.printDue(true);
     ports.reset();
     return status;
 }
