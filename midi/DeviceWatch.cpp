@@ -103,6 +103,15 @@ int findDevice(const std::vector<std::string>& names, const DeviceIdentity& iden
     if (wanted.empty()) {
         return -1;
     }
+    // A name given with the numbers the device is listed under now is that device, whatever
+    // the order says (a name just chosen from this listing).
+    if (wanted != identity.name) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] == identity.name) {
+                return static_cast<int>(i);
+            }
+        }
+    }
     int seen = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (stableDeviceName(names[i]) == wanted && seen++ == identity.order) {

@@ -54,7 +54,8 @@ struct DeviceIdentity {
 DeviceIdentity identityOf(const std::vector<std::string>& names, int device);
 
 // The number of the device with that identity (the name given in any form); -1 when none is
-// listed or the name is empty.
+// listed or the name is empty. A name given with numbers that are listed as they are names that
+// device.
 int findDevice(const std::vector<std::string>& names, const DeviceIdentity& identity);
 
 // The life of device `device` in one of the lists of `names`.

@@ -8,7 +8,7 @@ if(TEST integration.alsa_midi_through_burst)
 endif()
 if(TESSALINE_BUILD_TESTS AND TARGET tessaline-cli AND TARGET tessaline-virtual-instrument
         AND TARGET tessaline_platform_rtmidi)
-    foreach(name alsa_round_trip alsa_stress)
+    foreach(name alsa_round_trip alsa_stress alsa_device_watch)
         add_test(NAME integration.${name}
             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/${name}.sh
                 $<TARGET_FILE:tessaline-virtual-instrument> $<TARGET_FILE:tessaline-cli>)

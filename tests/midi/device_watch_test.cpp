@@ -51,6 +51,7 @@ TEST(DeviceWatch, ADeviceIsFoundByItsStableNameAndOrderWhateverItsNumbers) {
     EXPECT_EQ(findDevice(after, identityOf(before, 1)), 0);
     // A name stored with the numbers of an older run is reduced when it is looked up.
     EXPECT_EQ(findDevice(after, {"Synth:Port 129:0", 0}), 0);
+    EXPECT_EQ(findDevice(after, {"Synth:Port 133:0", 0}), 2);  // listed so: that one
     EXPECT_EQ(findDevice(after, {"Synth:Port", 2}), -1);
     EXPECT_EQ(findDevice(before, identityOf(before, 0)), -1);  // no name, no match
     EXPECT_EQ(identityOf(before, 4), DeviceIdentity{});
