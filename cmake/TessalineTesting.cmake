@@ -1,7 +1,7 @@
 # tessaline_test(<name> SOURCES ... LIBS ... [LABELS ...])
 # One GoogleTest executable; every test case becomes a ctest test carrying the labels.
 # Labels in use: core, threaded (also run under ThreadSanitizer), window (Qt, offscreen),
-# integration (real transports).
+# integration (real transports), alsa (needs the ALSA sequencer: run in scripts/alsa-vm).
 function(tessaline_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     if(NOT TESSALINE_BUILD_TESTS)

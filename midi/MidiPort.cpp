@@ -51,20 +51,22 @@ int MidiPort::open(int identify) {
     loadSendSpeed(name);
 
     MidiService& midi = services_.midi;
-    followStoredName(name + " In", true, inDevice);
-    followStoredName(name + " Out", false, outDevice);
-    if (midi.outGetNumDevs() > 0) {
+    // One look at the lists: the numbers, the counts and the names below all count in it.
+    const DeviceNames listed = listDeviceNames(midi);
+    followStoredName(name + " In", listed.inputs, inDevice);
+    followStoredName(name + " Out", listed.outputs, outDevice);
+    if (!listed.outputs.empty()) {
         MidiOutHandle handle = MidiOutHandle::None;
         const MidiResult result = midi.outOpen(&handle, outDevice);
         if (result == midiresult::Ok) {
             midiOut = handle;
-            outName_ = deviceNameOf(false, outDevice);
+            outName_ = nameAt(listed.outputs, outDevice);
         }
         if (check(result, 0) != 0) {
             return 0;
         }
     }
-    if (midi.inGetNumDevs() == 0) {
+    if (listed.inputs.empty()) {
         return 1;
     }
     MidiInHandle handle = MidiInHandle::None;
@@ -72,7 +74,7 @@ int MidiPort::open(int identify) {
                                           reinterpret_cast<std::uintptr_t>(this));
     if (result == midiresult::Ok) {
         midiIn = handle;
-        inName_ = deviceNameOf(true, inDevice);
+        inName_ = nameAt(listed.inputs, inDevice);
     }
     if (check(result, 1) != 0) {
         return 0;
@@ -104,43 +106,44 @@ void MidiPort::close() {
 }
 
 int MidiPort::applySetup(int in, int out) {
+    return applySetup(in, out, listDeviceNames(services_.midi));
+}
+
+int MidiPort::applySetup(int in, int out, const DeviceNames& listed) {
     inDevice = in;
     outDevice = out;
     const std::string name = deviceName();
-    services_.profile.writeInt(kEmptySection, name + " In", inDevice);
-    services_.profile.writeInt(kEmptySection, name + " Out", outDevice);
-    services_.profile.writeText(kEmptySection, name + " In" + kDeviceNameSuffix,
-                                deviceNameOf(true, inDevice));
-    services_.profile.writeText(kEmptySection, name + " Out" + kDeviceNameSuffix,
-                                deviceNameOf(false, outDevice));
+    storeDevice(name + " In", listed.inputs, inDevice);
+    storeDevice(name + " Out", listed.outputs, outDevice);
     return open(identifyOnOpen);
 }
 
-std::string MidiPort::deviceNameOf(bool input, int device) {
-    std::string name;
-    if (device < 0) {
-        return name;
-    }
-    MidiService& midi = services_.midi;
-    const auto number = static_cast<unsigned>(device);
-    const MidiResult result =
-        input ? midi.inGetDevName(number, name) : midi.outGetDevName(number, name);
-    if (result != midiresult::Ok) {
-        name.clear();
-    }
-    return name;
+std::string MidiPort::nameAt(const std::vector<std::string>& names, int device) {
+    return device >= 0 && static_cast<std::size_t>(device) < names.size()
+               ? names[static_cast<std::size_t>(device)]
+               : std::string();
 }
 
-void MidiPort::followStoredName(const std::string& key, bool input, int& device) {
-    const std::string stored =
-        services_.profile.readText(kEmptySection, key + kDeviceNameSuffix, "");
-    if (stored.empty()) {
-        return;
+void MidiPort::storeDevice(const std::string& key, const std::vector<std::string>& names,
+                           int device) {
+    const DeviceIdentity identity = identityOf(names, device);
+    services_.profile.writeInt(kEmptySection, key, device);
+    services_.profile.writeText(kEmptySection, key + kDeviceNameSuffix, identity.name);
+    services_.profile.writeInt(kEmptySection, key + kDeviceOrderSuffix, identity.order);
+}
+
+void MidiPort::followStoredName(const std::string& key, const std::vector<std::string>& names,
+                                int& device) {
+    // Settings written before names were kept in their stable form still carry the
+    // sequencer's numbers; findDevice reduces them.
+    const DeviceIdentity stored{
+        services_.profile.readText(kEmptySection, key + kDeviceNameSuffix, ""),
+        services_.profile.readInt(kEmptySection, key + kDeviceOrderSuffix, 0)};
+    if (stored.name.empty()) {
+        return;  // no name stored: the number is all there is
     }
-    MidiService& midi = services_.midi;
-    const int now =
-        findDeviceNamed(input ? listInputNames(midi) : listOutputNames(midi), stored, device);
     // A device not listed now leaves the number as it was stored.
+    const int now = findDevice(names, stored);
     if (now >= 0) {
         device = now;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "midi/DeliverySettings.h"
+#include "midi/DeviceWatch.h"
 #include "midi/Notices.h"
 #include "midi/SendPacer.h"
 #include "platform/Clock.h"
@@ -48,9 +49,13 @@ inline constexpr int kInputBufferSize = 2048;
 inline constexpr int kMessageBufferSize = 256;
 inline const char* const kMidiInErrorCaption = "MIDI In Error";
 inline const char* const kMidiOutErrorCaption = "MIDI Out Error";
-// Beside each stored device number, under its key and this, the name of that device: the
-// number follows the name when devices come and go and the list changes order.
+// Beside each stored device number, under its key and this, the stable name of that device (see
+// stableDeviceName): the device is found by it when devices come and go and the numbers change;
+// the number counts only where no name is stored.
 inline const char* const kDeviceNameSuffix = " Name";
+// Beside the name, how many devices of that name come before it: two identical interfaces are
+// told apart by their order.
+inline const char* const kDeviceOrderSuffix = " Name Order";
 
 // One MIDI output and one MIDI input, opened by the device numbers kept in the profile. Sends
 // short and System Exclusive messages (built from text templates), receives System Exclusive
@@ -78,6 +83,8 @@ class MidiPort {
     int open(int identify);
     void close();
     int applySetup(int in, int out);
+    // The same, with the numbers counting in `listed`, a look just taken.
+    int applySetup(int in, int out, const DeviceNames& listed);
     void runSetupDialog();
     void setSetupDialogRunner(SetupDialogRunner* runner) { setupRunner_ = runner; }
 
@@ -192,11 +199,13 @@ class MidiPort {
     // The stored speed for `modelName`, or the default of the output now chosen.
     void loadSendSpeed(const std::string& modelName);
     void waitTurn(std::size_t bytes);
-    // The name the service gives device `device` now; empty when it has none.
-    std::string deviceNameOf(bool input, int device);
-    // When a name is stored beside the number under `key`, the device of that name wherever it
-    // is listed now.
-    void followStoredName(const std::string& key, bool input, int& device);
+    static std::string nameAt(const std::vector<std::string>& names, int device);
+    // Stores under `key` the number of `device` and, beside it, who that device is.
+    void storeDevice(const std::string& key, const std::vector<std::string>& names, int device);
+    // When a name is stored beside the number under `key`, the device of that name (and order)
+    // wherever it is listed now.
+    void followStoredName(const std::string& key, const std::vector<std::string>& names,
+                          int& device);
 
     PortServices services_;
     SetupDialogRunner* setupRunner_ = nullptr;

@@ -11,8 +11,10 @@ inline constexpr unsigned WM_PERFORMANCE_RECEIVED = WM_USER_BASE + 202;  // 1226
 inline constexpr unsigned WM_MIX_RECEIVED = WM_USER_BASE + 203;          // 1227
 // A performance or song mix dump has reached its footer block: the whole answer is in.
 inline constexpr unsigned WM_DESTINATION_DUMP_RECEIVED = WM_USER_BASE + 204;  // 1228
+// A MIDI system announced that devices came or went: time for a look at the lists.
+inline constexpr unsigned WM_DEVICES_CHANGED = WM_USER_BASE + 205;  // 1229
 // A voice dump has arrived whole and answered its request.
-inline constexpr unsigned WM_VOICE_DUMP_RECEIVED = WM_USER_BASE + 205;  // 1229
+inline constexpr unsigned WM_VOICE_DUMP_RECEIVED = WM_USER_BASE + 206;  // 1230
 inline constexpr unsigned WM_PORTS_CLOSED = WM_USER_BASE + 299;         // 1323
 
 }  // namespace tessaline

@@ -218,4 +218,19 @@ std::string ChainedMidiService::outGetErrorText(MidiResult code) {
     return services_[0]->outGetErrorText(code);
 }
 
+DeviceListing ChainedMidiService::listDevices() {
+    DeviceListing listing = services_[0]->listDevices();
+    DeviceListing rest = services_[1]->listDevices();
+    listing.inputs.insert(listing.inputs.end(), rest.inputs.begin(), rest.inputs.end());
+    listing.outputs.insert(listing.outputs.end(), rest.outputs.begin(), rest.outputs.end());
+    return listing;
+}
+
+// The built-in virtual instruments never come or go, so the real devices' events say all.
+bool ChainedMidiService::setDeviceChangeHandler(std::function<void()> handler) {
+    const bool first = services_[0]->setDeviceChangeHandler(handler);
+    const bool second = services_[1]->setDeviceChangeHandler(std::move(handler));
+    return first || second;
+}
+
 }  // namespace tessaline

@@ -47,6 +47,8 @@ class ChainedMidiService final : public MidiService {
     MidiResult outClose(MidiOutHandle handle) override;
     std::string outGetErrorText(MidiResult code) override;
     bool outIsVirtual(unsigned device) override;
+    DeviceListing listDevices() override;
+    bool setDeviceChangeHandler(std::function<void()> handler) override;
 
   private:
     struct OpenOutput {

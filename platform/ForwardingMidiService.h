@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "platform/MidiService.h"
 
 namespace tessaline {
@@ -54,6 +56,10 @@ class ForwardingMidiService : public MidiService {
     MidiResult outClose(MidiOutHandle h) override { return inner_.outClose(h); }
     std::string outGetErrorText(MidiResult code) override { return inner_.outGetErrorText(code); }
     bool outIsVirtual(unsigned device) override { return inner_.outIsVirtual(device); }
+    DeviceListing listDevices() override { return inner_.listDevices(); }
+    bool setDeviceChangeHandler(std::function<void()> handler) override {
+        return inner_.setDeviceChangeHandler(std::move(handler));
+    }
 
   protected:
     MidiService& inner() { return inner_; }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace tessaline {
 
@@ -68,6 +70,25 @@ enum class MidiOutHandle : std::uintptr_t { None = 0 };
 using MidiInCallback = void (*)(MidiInHandle handle, unsigned message, std::uintptr_t instance,
                                 std::uintptr_t param1, std::uintptr_t param2);
 
+// No service lists more; a count beyond it is taken as this many.
+inline constexpr unsigned kMaxListedDevices = 1024;
+
+// One device as a look at the lists sees it. Its life tells apart two devices of one name that
+// follow each other: it changes when the service saw the device go and one of its name come
+// back, however quickly. 0 where the service hears of no such events.
+struct ListedDevice {
+    std::string name;  // empty when it cannot be read
+    std::uint64_t life = 0;
+    bool operator==(const ListedDevice&) const = default;
+};
+
+// Both device lists, taken at one moment, in device-number order.
+struct DeviceListing {
+    std::vector<ListedDevice> inputs;
+    std::vector<ListedDevice> outputs;
+    bool operator==(const DeviceListing&) const = default;
+};
+
 // The MIDI service as the port uses it: one method for each call of the classic desktop MIDI
 // API. Device numbers index the lists from 0. An input delivers each filled buffer through the
 // callback with its recorded byte count; a long send has finished with the caller's buffer when
@@ -101,6 +122,18 @@ class MidiService {
     // True for an output that reaches an instrument inside this program: it takes messages as
     // fast as they come, so nothing need pace them for a cable.
     virtual bool outIsVirtual(unsigned /*device*/) { return false; }
+
+    // Takes one look at both lists. Device numbers given to later calls count in this listing
+    // (a service that lists afresh for every count may renumber sooner). The default asks the
+    // counts and names one by one.
+    virtual DeviceListing listDevices();
+    // Called, on a thread of the service's own, whenever the MIDI system announces that devices
+    // came or went; false when it announces nothing, and only a look now and then will tell.
+    // The handler must not call back into the service; an empty one stops the calls.
+    virtual bool setDeviceChangeHandler(std::function<void()> handler) {
+        (void)handler;
+        return false;
+    }
 };
 
 }  // namespace tessaline

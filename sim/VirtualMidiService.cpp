@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "midi/ShortMessage.h"
+#include "platform/ShortMessage.h"
 
 namespace tessaline {
 

@@ -24,7 +24,7 @@ namespace tessaline {
 // output device k are the two ends of instrument k's cable. What is sent to output k reaches
 // instrument k on its own thread; its replies reach every open input k through that input's
 // delivery thread, the service's callback thread.
-// Short messages follow the same rule as on a real output (midi/ShortMessage.h).
+// Short messages follow the same rule as on a real output (platform/ShortMessage.h).
 class VirtualMidiService final : public MidiService {
   public:
     static constexpr int kDeviceCount = 4;

@@ -210,6 +210,10 @@ void MainDialog::destroyWindow() {
     timers_->stop(TIMER_OPEN_PORTS);
     timers_->stop(TIMER_TRANSFER);
     timers_->stop(TIMER_DEVICE_LOOK);
+    if (devicesAnnounced_) {
+        device_.midiService().setDeviceChangeHandler({});
+        devicesAnnounced_ = false;
+    }
     closeProgressPopup();
     hide();
     // The fields as they stand: the controls are not read first.
@@ -224,7 +228,7 @@ void MainDialog::onTimer(int id) {
     }
     if (id == TIMER_OPEN_PORTS) {
         device_.open(1);
-        timers_->start(TIMER_DEVICE_LOOK, kDeviceLookMs);
+        watchDevices();
     } else if (id == TIMER_TRANSFER) {
         transferTimedOut();
     } else if (id == TIMER_DEVICE_LOOK) {
@@ -288,6 +292,11 @@ bool MainDialog::event(QEvent* event) {
         case WM_PORTS_CLOSED:
             if (windowExists_) {
                 handleNotice(message);
+            }
+            return true;
+        case WM_DEVICES_CHANGED:
+            if (windowExists_ && devicesAnnounced_) {
+                lookAtDevices();
             }
             return true;
         default:

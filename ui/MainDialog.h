@@ -100,6 +100,9 @@ class MainDialog : public QDialog {
     // are still the ones the last copy went into.
     bool undoAvailable() const;
     void undoLastCopy();
+    // While held, devices that come and go are noted but not acted on: no port closes or opens
+    // under a copy. Letting go looks at once and acts on everything seen meanwhile.
+    void holdDeviceEvents(bool hold);
     ProgressPopup* progressPopup() const { return progressPopup_.get(); }
 
     QWidget* control(int id) const;
@@ -121,6 +124,8 @@ class MainDialog : public QDialog {
     void handleNotice(unsigned message);
     // Follows the devices as they come and go; an open setup dialog shows the lists anew.
     void lookAtDevices();
+    // Looks when the MIDI system announces a change; where it announces none, once a second.
+    void watchDevices();
     void runAbout();
     // Asks for the source voice or destination performance when the request is well formed.
     void requestVoice(int program);
@@ -183,6 +188,7 @@ class MainDialog : public QDialog {
     std::optional<LastCopy> lastCopy_;
     int copyPerformance_ = -1;  // the performance of the copy under way
     PortFollower follower_;
+    bool devicesAnnounced_ = false;  // the MIDI system tells of devices that come and go
     bool windowExists_ = false;
     bool windowDestroyed_ = false;
 };

@@ -90,6 +90,8 @@ bool MainDialog::startSession(WriteJob job, const SessionOptions& options) {
     session_->setSnapshotKeeper([this](const CompletedDump& snapshot, const CopyPlan& plan) {
         return keepBackup(snapshot, plan);
     });
+    // No port closes or opens under the copy; devices that come and go meanwhile are noted.
+    holdDeviceEvents(true);
     session_->begin();
     requestsSeen_ = session_->requestsSent();
     if (!session_->running()) {
@@ -148,6 +150,7 @@ std::string MainDialog::keepBackup(const CompletedDump& snapshot, const CopyPlan
 
 void MainDialog::finishSession() {
     timers_->stop(TIMER_SESSION_TICK);
+    holdDeviceEvents(false);
     const SessionResult result = session_->result();
     rememberForUndo();
     switch (result.outcome) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ShortMessage.h"
+
 namespace tessaline {
 
 namespace {
@@ -52,6 +54,17 @@ unsigned char low7(int value) {
     return low7(static_cast<unsigned>(value));
 }
 
+bool isSysExChunk(const unsigned char* data, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const bool first = i == 0 && data[i] == 0xF0;
+        const bool last = i + 1 == length && data[i] == 0xF7;
+        if (data[i] >= 0x80 && !first && !last) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 DecodedEvent decodeSequencerEvent(const snd_seq_event_t& event) {
@@ -92,6 +105,63 @@ DecodedEvent decodeSequencerEvent(const snd_seq_event_t& event) {
         }
     }
     return {};
+}
+
+bool encodeSequencerEvent(const unsigned char* data, std::size_t length, snd_seq_event_t& event) {
+    if (data == nullptr || length == 0) {
+        return false;
+    }
+    const unsigned char status = data[0];
+    if (status < 0x80 || status == 0xF0) {
+        if (!isSysExChunk(data, length)) {
+            return false;
+        }
+        snd_seq_ev_clear(&event);
+        // The library only reads through the pointer when it writes the event out.
+        snd_seq_ev_set_sysex(&event, static_cast<unsigned>(length),
+                             const_cast<unsigned char*>(data));
+        return true;
+    }
+    if (shortMessageLength(status) != length ||
+        std::any_of(data + 1, data + length, [](unsigned char byte) { return byte >= 0x80; })) {
+        return false;
+    }
+    const unsigned char kind = status < 0xF0 ? static_cast<unsigned char>(status & 0xF0) : status;
+    const auto* mapping = std::find_if(std::begin(kMappings), std::end(kMappings),
+                                       [&](const Mapping& m) { return m.status == kind; });
+    if (mapping == std::end(kMappings)) {
+        return false;
+    }
+    snd_seq_ev_clear(&event);
+    event.type = mapping->type;
+    const auto channel = static_cast<unsigned char>(mapping->perChannel ? status & 0x0F : 0);
+    const int wide = length == 3 ? (data[1] | data[2] << 7) : 0;
+    switch (mapping->data) {
+        case Data::None:
+            break;
+        case Data::NoteVelocity:
+            event.data.note.channel = channel;
+            event.data.note.note = data[1];
+            event.data.note.velocity = data[2];
+            break;
+        case Data::ParamValue:
+            event.data.control.channel = channel;
+            event.data.control.param = data[1];
+            event.data.control.value = data[2];
+            break;
+        case Data::Value:
+            event.data.control.channel = channel;
+            event.data.control.value = data[1];
+            break;
+        case Data::Bend:
+            event.data.control.channel = channel;
+            event.data.control.value = wide - 8192;
+            break;
+        case Data::Position:
+            event.data.control.value = wide;
+            break;
+    }
+    return true;
 }
 
 }  // namespace tessaline

@@ -43,4 +43,10 @@ class DecodedEvent {
 // Every field is taken to its MIDI range first: another client may fill an event with anything.
 DecodedEvent decodeSequencerEvent(const snd_seq_event_t& event);
 
+// The event for one whole MIDI message: a short message, or a System Exclusive message or chunk
+// of one (data bytes, with F0 only first and F7 only last), which the event points to. False,
+// with the event untouched, for bytes that are no such message: a status byte with the wrong
+// number of data bytes, a status byte among the data, one with no event of its own.
+bool encodeSequencerEvent(const unsigned char* data, std::size_t length, snd_seq_event_t& event);
+
 }  // namespace tessaline

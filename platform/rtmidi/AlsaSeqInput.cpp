@@ -11,53 +11,18 @@
 #include <vector>
 
 #include "platform/rtmidi/AlsaEventDecoder.h"
+#include "platform/rtmidi/AlsaSeqPorts.h"
 
 namespace tessaline {
 
 namespace {
 
-// The ports the device lists offer, and the names they give them: RtMidi's choice and format,
-// which users see and which the settings keep, so an input is found by the name it was listed by.
-bool listed(const snd_seq_port_info_t* port) {
-    const unsigned type = snd_seq_port_info_get_type(port);
-    const unsigned caps = snd_seq_port_info_get_capability(port);
-    constexpr unsigned kReadable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
-    return (type & (SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
-                    SND_SEQ_PORT_TYPE_APPLICATION)) != 0 &&
-           (caps & kReadable) == kReadable;
-}
+// The most events the sequencer queues for one client (its SNDRV_SEQ_MAX_CLIENT_EVENTS).
+constexpr std::size_t kLargestInputPool = 2000;
 
-std::string listedName(snd_seq_client_info_t* client, const snd_seq_port_info_t* port) {
-    return std::string(snd_seq_client_info_get_name(client)) + ":" +
-           snd_seq_port_info_get_name(port) + " " +
-           std::to_string(snd_seq_port_info_get_client(port)) + ":" +
-           std::to_string(snd_seq_port_info_get_port(port));
-}
-
-bool findSource(snd_seq_t* seq, const std::string& name, snd_seq_addr_t& address) {
-    snd_seq_client_info_t* client = nullptr;
-    snd_seq_port_info_t* port = nullptr;
-    snd_seq_client_info_alloca(&client);
-    snd_seq_port_info_alloca(&port);
-    snd_seq_client_info_set_client(client, -1);
-    while (snd_seq_query_next_client(seq, client) >= 0) {
-        const int id = snd_seq_client_info_get_client(client);
-        if (id == SND_SEQ_CLIENT_SYSTEM) {
-            continue;
-        }
-        snd_seq_port_info_set_client(port, id);
-        snd_seq_port_info_set_port(port, -1);
-        while (snd_seq_query_next_port(seq, port) >= 0) {
-            if (listed(port) && listedName(client, port) == name) {
-                address.client = static_cast<unsigned char>(id);
-                address.port = static_cast<unsigned char>(snd_seq_port_info_get_port(port));
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
+// When our queue in the sequencer is full, the sender's next event is refused and the sequencer
+// empties the whole queue before we read again: everything waiting in it is lost. The largest
+// queue it allows gives a burst the most room while the reader is not scheduled.
 // The library reads events into a buffer of its own; an event with more data than that buffer
 // holds could never be read and would keep the reader awake for nothing. The sequencer never
 // hands us an event larger than our input pool, so a buffer of that size always suffices.
@@ -67,36 +32,17 @@ void fitInputBufferToPool(snd_seq_t* seq) {
     if (snd_seq_get_client_pool(seq, pool) < 0) {
         return;
     }
+    if (snd_seq_client_pool_get_input_pool(pool) < kLargestInputPool) {
+        snd_seq_client_pool_set_input_pool(pool, kLargestInputPool);
+        if (snd_seq_set_client_pool(seq, pool) < 0 || snd_seq_get_client_pool(seq, pool) < 0) {
+            return;
+        }
+    }
     const std::size_t needed =
         (snd_seq_client_pool_get_input_pool(pool) + 2) * sizeof(snd_seq_event_t);
     if (needed > snd_seq_get_input_buffer_size(seq)) {
         snd_seq_set_input_buffer_size(seq, needed);
     }
-}
-
-int makeInputPort(snd_seq_t* seq, const std::string& name) {
-    snd_seq_port_info_t* port = nullptr;
-    snd_seq_port_info_alloca(&port);
-    snd_seq_port_info_set_capability(port, SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE);
-    snd_seq_port_info_set_type(port,
-                               SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    snd_seq_port_info_set_midi_channels(port, 16);
-    snd_seq_port_info_set_name(port, name.c_str());
-    if (snd_seq_create_port(seq, port) < 0) {
-        return -1;
-    }
-    return snd_seq_port_info_get_port(port);
-}
-
-bool connect(snd_seq_t* seq, const snd_seq_addr_t& source, int ownPort) {
-    snd_seq_port_subscribe_t* subscription = nullptr;
-    snd_seq_port_subscribe_alloca(&subscription);
-    snd_seq_addr_t own;
-    own.client = static_cast<unsigned char>(snd_seq_client_id(seq));
-    own.port = static_cast<unsigned char>(ownPort);
-    snd_seq_port_subscribe_set_sender(subscription, &source);
-    snd_seq_port_subscribe_set_dest(subscription, &own);
-    return snd_seq_subscribe_port(seq, subscription) == 0;
 }
 
 }  // namespace
@@ -105,6 +51,19 @@ std::unique_ptr<AlsaSeqInput> AlsaSeqInput::open(const std::string& clientName,
                                                  const std::string& portName,
                                                  const std::string& source, InputSink& sink,
                                                  MidiResult& result) {
+    return start(clientName, portName, &source, sink, result);
+}
+
+std::unique_ptr<AlsaSeqInput> AlsaSeqInput::openPort(const std::string& clientName,
+                                                     const std::string& portName, InputSink& sink,
+                                                     MidiResult& result) {
+    return start(clientName, portName, nullptr, sink, result);
+}
+
+std::unique_ptr<AlsaSeqInput> AlsaSeqInput::start(const std::string& clientName,
+                                                  const std::string& portName,
+                                                  const std::string* source, InputSink& sink,
+                                                  MidiResult& result) {
     snd_seq_t* seq = nullptr;
     if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
         result = midiresult::NotEnabled;
@@ -114,17 +73,21 @@ std::unique_ptr<AlsaSeqInput> AlsaSeqInput::open(const std::string& clientName,
     std::unique_ptr<AlsaSeqInput> input(new AlsaSeqInput(seq, sink));
     snd_seq_set_client_name(seq, clientName.c_str());
     snd_seq_addr_t address{};
-    if (!findSource(seq, source, address)) {
+    if (source != nullptr && !findListedPort(seq, *source, PortDirection::Readable, address)) {
         result = midiresult::DeviceGone;
         return nullptr;
     }
     fitInputBufferToPool(seq);
-    const int ownPort = makeInputPort(seq, portName);
-    if (ownPort < 0 || !connect(seq, address, ownPort) ||
+    const int ownPort = makeOwnPort(seq, portName, PortDirection::Writable);
+    snd_seq_addr_t own{};
+    own.client = static_cast<unsigned char>(snd_seq_client_id(seq));
+    own.port = static_cast<unsigned char>(ownPort);
+    if (ownPort < 0 || (source != nullptr && !connectPorts(seq, address, own)) ||
         pipe2(input->stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
         result = midiresult::NotEnabled;
         return nullptr;
     }
+    input->listedName_ = ownListedName(seq, ownPort);
     try {
         input->reader_ = std::thread([raw = input.get()] { raw->read(); });
     } catch (const std::system_error&) {

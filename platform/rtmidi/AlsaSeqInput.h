@@ -25,19 +25,31 @@ class AlsaSeqInput final : public BackendInput {
                                               const std::string& portName,
                                               const std::string& source, InputSink& sink,
                                               MidiResult& result);
+    // The same port connected from nothing: other programs connect to it (a virtual port).
+    static std::unique_ptr<AlsaSeqInput> openPort(const std::string& clientName,
+                                                  const std::string& portName, InputSink& sink,
+                                                  MidiResult& result);
     // Stops the reader (it wakes at once however much input is waiting), then closes the client,
     // which takes the port and its connection with it.
     ~AlsaSeqInput() override;
     AlsaSeqInput(const AlsaSeqInput&) = delete;
     AlsaSeqInput& operator=(const AlsaSeqInput&) = delete;
 
+    // Our port as other programs list it.
+    const std::string& listedName() const { return listedName_; }
+
   private:
     AlsaSeqInput(_snd_seq* seq, InputSink& sink) : seq_(seq), sink_(sink) {}
+    static std::unique_ptr<AlsaSeqInput> start(const std::string& clientName,
+                                               const std::string& portName,
+                                               const std::string* source, InputSink& sink,
+                                               MidiResult& result);
     void read();
     bool readPending();
 
     _snd_seq* seq_;
     InputSink& sink_;
+    std::string listedName_;
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
     std::thread reader_;

@@ -1,5 +1,9 @@
 #include "platform/rtmidi/JackBackend.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/rtmidi/JackMidiClient.h"
@@ -44,12 +48,34 @@ class JackBackend final : public MidiBackend {
   public:
     explicit JackBackend(std::string clientName)
         : clientName_(std::move(clientName)), monitor_(clientName_ + " monitor") {}
+    ~JackBackend() override { watchPorts({}); }
 
     bool serverUp() { return monitor_.connect(); }
 
     std::string apiName() const override { return "jack"; }
-    std::vector<std::string> inputNames() override { return names(true); }
-    std::vector<std::string> outputNames() override { return names(false); }
+    std::vector<std::string> inputNames() override { return namesOf(listPorts().inputs); }
+    std::vector<std::string> outputNames() override { return namesOf(listPorts().outputs); }
+
+    DeviceListing listPorts() override {
+        serverUp();
+        return monitor_.listPorts(
+            [this](const std::string& port) { return isPortOfClient(port, clientName_); });
+    }
+
+    // The server announces its ports, but not its own start: while it is down, a quiet try to
+    // connect once a second finds it when it comes.
+    bool watchPorts(std::function<void()> changed) override {
+        stopServerWatch();
+        if (!changed) {
+            monitor_.setChangeHandler({});
+            return true;
+        }
+        monitor_.setChangeHandler(changed);
+        std::lock_guard guard(watchMutex_);
+        watching_ = true;
+        serverWatch_ = std::thread([this, changed = std::move(changed)] { watchServer(changed); });
+        return true;
+    }
 
     MidiResult openInput(const std::string& name, InputSink& sink,
                          std::unique_ptr<BackendInput>& input) override {
@@ -80,28 +106,54 @@ class JackBackend final : public MidiBackend {
         return JackMidiClient::open(clientName_, ports, result);
     }
 
-    std::vector<std::string> names(bool sources) {
-        if (!serverUp()) {
-            return {};
+    static std::vector<std::string> namesOf(const std::vector<ListedDevice>& devices) {
+        std::vector<std::string> names;
+        for (const ListedDevice& device : devices) {
+            names.push_back(device.name);
         }
-        std::vector<std::string> listed;
-        for (std::string& port : monitor_.midiPorts(sources)) {
-            if (!isPortOfClient(port, clientName_)) {
-                listed.push_back(std::move(port));
-            }
-        }
-        return listed;
+        return names;
     }
+
+    void watchServer(const std::function<void()>& changed) {
+        std::unique_lock lock(watchMutex_);
+        while (!watchStop_.wait_for(lock, kServerLook, [this] { return !watching_; })) {
+            lock.unlock();
+            const bool wasUp = monitor_.connected();
+            if (!wasUp && serverUp()) {
+                changed();
+            }
+            lock.lock();
+        }
+    }
+
+    void stopServerWatch() {
+        {
+            std::lock_guard guard(watchMutex_);
+            watching_ = false;
+        }
+        watchStop_.notify_all();
+        if (serverWatch_.joinable()) {
+            serverWatch_.join();
+        }
+    }
+
+    static constexpr std::chrono::seconds kServerLook{1};
 
     std::string clientName_;
     JackMonitor monitor_;
+    std::mutex watchMutex_;
+    std::condition_variable watchStop_;
+    bool watching_ = false;
+    std::thread serverWatch_;
 };
 
 }  // namespace
 
 std::shared_ptr<MidiBackend> startJackBackend(const std::string& clientName) {
+    // A server that is not running yet is found when it starts.
     auto backend = std::make_shared<JackBackend>(clientName);
-    return backend->serverUp() ? backend : nullptr;
+    backend->serverUp();
+    return backend;
 }
 
 }  // namespace tessaline

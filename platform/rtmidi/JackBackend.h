@@ -7,8 +7,8 @@
 
 namespace tessaline {
 
-// The JACK MIDI ports of the running server, through libjack itself (see JackMidiClient.h for
-// why not through RtMidi). Null when no JACK server is running.
+// The JACK MIDI ports of the server, through libjack itself (see JackMidiClient.h for why not
+// through RtMidi). Without a running server it lists nothing until one starts.
 std::shared_ptr<MidiBackend> startJackBackend(const std::string& clientName);
 
 }  // namespace tessaline

@@ -71,12 +71,11 @@ std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& clientNa
 
 JackMidiClient::~JackMidiClient() {
     if (client_ != nullptr) {
-        // Closing a client of a server that has gone crashes the JACK library: such a client
-        // is left as it is (its threads ended with the server).
-        if (!alive_.load()) {
-            return;
+        // A client whose server has gone is closed too: the library then frees what it holds
+        // for it, and its threads are ended, not left waiting on a server that never answers.
+        if (alive_.load()) {
+            jack_deactivate(client_);
         }
-        jack_deactivate(client_);
         jack_client_close(client_);
     }
     // Only reached once the process callback can run no more.

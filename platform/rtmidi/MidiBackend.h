@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/MidiService.h"
@@ -54,6 +56,25 @@ class MidiBackend {
     virtual std::string apiName() const = 0;
     virtual std::vector<std::string> inputNames() = 0;
     virtual std::vector<std::string> outputNames() = 0;
+    // Both lists from one look, each port with its life (see ListedDevice). The default asks
+    // for the two lists in turn and knows no lives.
+    virtual DeviceListing listPorts() {
+        DeviceListing listing;
+        for (std::string& name : inputNames()) {
+            listing.inputs.push_back(ListedDevice{std::move(name), 0});
+        }
+        for (std::string& name : outputNames()) {
+            listing.outputs.push_back(ListedDevice{std::move(name), 0});
+        }
+        return listing;
+    }
+    // Calls `changed`, on a thread of the backend's own, whenever the system announces ports
+    // coming or going (or its server coming back); false when it announces nothing. `changed`
+    // must not call back into the backend. An empty function stops the calls.
+    virtual bool watchPorts(std::function<void()> changed) {
+        (void)changed;
+        return false;
+    }
     virtual MidiResult openInput(const std::string& name, InputSink& sink,
                                  std::unique_ptr<BackendInput>& input) = 0;
     virtual MidiResult openOutput(const std::string& name,

@@ -20,7 +20,9 @@
 #include "platform/rtmidi/JackBackend.h"
 #endif
 #if defined(TESSALINE_HAVE_ALSA)
+#include "platform/rtmidi/AlsaPortWatch.h"
 #include "platform/rtmidi/AlsaSeqInput.h"
+#include "platform/rtmidi/AlsaSeqOutput.h"
 #endif
 
 namespace tessaline {
@@ -118,18 +120,52 @@ class RtInput final : public BackendInput {
 class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_this<RtMidiBackend> {
   public:
     RtMidiBackend(RtMidi::Api api, std::string clientName)
-        : api_(api), clientName_(std::move(clientName)) {}
+        : api_(api), clientName_(std::move(clientName)) {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (api_ == RtMidi::LINUX_ALSA) {
+            watch_ = AlsaPortWatch::open(clientName_ + " watch");
+        }
+#endif
+    }
 
-    std::string apiName() const override { return RtMidi::getApiName(api_); }
+    std::string apiName() const override {
+        return RtMidi::getApiName(api_);
+    }
 
     bool targetPresent(const std::string& name, RtMidiOut& own) {
-        // The port's own list is fresh on every call (ALSA asks the sequencer each time).
+        // The port's own list is fresh on every call. Only outputs of systems that announce
+        // nothing come here: ALSA has an output of its own (AlsaSeqOutput.h).
         unsigned index = 0;
         return findPort(own, name, index);
     }
 
-    std::vector<std::string> inputNames() override { return names(true); }
-    std::vector<std::string> outputNames() override { return names(false); }
+    std::vector<std::string> inputNames() override {
+        return names(true);
+    }
+    std::vector<std::string> outputNames() override {
+        return names(false);
+    }
+
+    DeviceListing listPorts() override {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            return watch_->list(
+                [this](const std::string& name) { return isPortOfClient(name, clientName_); });
+        }
+#endif
+        return MidiBackend::listPorts();
+    }
+
+    bool watchPorts(std::function<void()> changed) override {
+#if defined(TESSALINE_HAVE_ALSA)
+        if (watch_) {
+            watch_->setChangeHandler(std::move(changed));
+            return true;
+        }
+#endif
+        (void)changed;
+        return false;
+    }
 
     MidiResult openInput(const std::string& name, InputSink& sink,
                          std::unique_ptr<BackendInput>& input) override {
@@ -203,6 +239,9 @@ class RtMidiBackend final : public MidiBackend, public std::enable_shared_from_t
 
     RtMidi::Api api_;
     std::string clientName_;
+#if defined(TESSALINE_HAVE_ALSA)
+    std::unique_ptr<AlsaPortWatch> watch_;  // null where the sequencer refuses it
+#endif
     std::timed_mutex probeMutex_;
     std::unique_ptr<RtMidiIn> probeIn_;
     std::unique_ptr<RtMidiOut> probeOut_;
@@ -269,6 +308,14 @@ class RtOutput final : public BackendOutput {
 
 MidiResult RtMidiBackend::openOutput(const std::string& name,
                                      std::unique_ptr<BackendOutput>& output) {
+#if defined(TESSALINE_HAVE_ALSA)
+    // RtMidi's ALSA output reports Ok for what the sequencer refused or still holds.
+    if (api_ == RtMidi::LINUX_ALSA) {
+        MidiResult result = midiresult::Error;
+        output = AlsaSeqOutput::open(clientName_, kOutputPortName, name, result);
+        return result;
+    }
+#endif
     ErrorRecord errors;
     try {
         auto port = std::make_unique<RtMidiOut>(api_, clientName_);

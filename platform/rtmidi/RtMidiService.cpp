@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "midi/ShortMessage.h"
+#include "platform/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/PendingSend.h"
@@ -95,6 +95,10 @@ RtMidiService::RtMidiService(const std::vector<BackendStarter>& starters,
 }
 
 RtMidiService::~RtMidiService() {
+    // Whoever listens to device changes may be going with us.
+    for (const auto& backend : backends_) {
+        backend->watchPorts({});
+    }
     for (const auto& port : inputs_.takeAll()) {
         closeInput(port);
     }
@@ -142,38 +146,67 @@ std::vector<std::string> RtMidiService::apiNames() const {
     return names;
 }
 
-std::vector<RtMidiService::Device> RtMidiService::listDevices(bool inputs) {
-    auto listed = std::make_shared<std::vector<Device>>();
+DeviceListing RtMidiService::listDevices() {
+    struct Listed {
+        DeviceListing listing;
+        std::vector<Device> inputs;
+        std::vector<Device> outputs;
+    };
+    auto listed = std::make_shared<Listed>();
     const bool finished = withinDeadline(
-        [backends = backends_, inputs, listed] {
-            for (const auto& backend : backends) {
-                for (std::string& name : inputs ? backend->inputNames() : backend->outputNames()) {
-                    listed->push_back(Device{backend, std::move(name)});
+        [backends = backends_, listed] {
+            auto take = [](const std::shared_ptr<MidiBackend>& backend,
+                           std::vector<ListedDevice>& from, std::vector<ListedDevice>& listing,
+                           std::vector<Device>& devices) {
+                for (ListedDevice& device : from) {
+                    if (listing.size() < kMaxListedDevices) {
+                        devices.push_back(Device{backend, device.name});
+                        listing.push_back(std::move(device));
+                    }
                 }
+            };
+            for (const auto& backend : backends) {
+                DeviceListing ports = backend->listPorts();
+                take(backend, ports.inputs, listed->listing.inputs, listed->inputs);
+                take(backend, ports.outputs, listed->listing.outputs, listed->outputs);
             }
         },
         kUntilTheDeadline);
-    // A list that is not there in time is empty: the job may still be writing into it.
-    std::vector<Device> devices = finished ? std::move(*listed) : std::vector<Device>();
+    // A listing that is not there in time is empty: the job may still be writing into it.
+    Listed taken = finished ? std::move(*listed) : Listed{};
     std::lock_guard guard(mutex_);
-    (inputs ? inputList_ : outputList_) = devices;
-    return devices;
+    listed_ = true;
+    inputList_ = std::move(taken.inputs);
+    outputList_ = std::move(taken.outputs);
+    return std::move(taken.listing);
+}
+
+bool RtMidiService::setDeviceChangeHandler(std::function<void()> handler) {
+    bool announced = !backends_.empty();
+    for (const auto& backend : backends_) {
+        announced = backend->watchPorts(handler) && announced;
+    }
+    return announced;
+}
+
+std::vector<RtMidiService::Device> RtMidiService::listedDevices(bool inputs) {
+    {
+        std::lock_guard guard(mutex_);
+        if (listed_) {
+            return inputs ? inputList_ : outputList_;
+        }
+    }
+    listDevices();
+    std::lock_guard guard(mutex_);
+    return inputs ? inputList_ : outputList_;
 }
 
 bool RtMidiService::findDevice(bool inputs, int device, Device& found) {
     if (device < 0) {
         return false;
     }
-    {
-        std::lock_guard guard(mutex_);
-        const std::vector<Device>& list = inputs ? inputList_ : outputList_;
-        if (static_cast<std::size_t>(device) < list.size()) {
-            found = list[static_cast<std::size_t>(device)];
-            return true;
-        }
-    }
-    // Numbers count in the list of the last count; without one, take the list as it is now.
-    const std::vector<Device> list = listDevices(inputs);
+    // Numbers count in the last listing, as the caller saw it.
+    const std::vector<Device> list = listedDevices(inputs);
     if (static_cast<std::size_t>(device) >= list.size()) {
         return false;
     }
@@ -182,7 +215,7 @@ bool RtMidiService::findDevice(bool inputs, int device, Device& found) {
 }
 
 unsigned RtMidiService::inGetNumDevs() {
-    return static_cast<unsigned>(listDevices(true).size());
+    return static_cast<unsigned>(listedDevices(true).size());
 }
 
 MidiResult RtMidiService::inGetDevName(unsigned device, std::string& name) {
@@ -267,7 +300,7 @@ MidiResult RtMidiService::inClose(MidiInHandle handle) {
 }
 
 unsigned RtMidiService::outGetNumDevs() {
-    return static_cast<unsigned>(listDevices(false).size());
+    return static_cast<unsigned>(listedDevices(false).size());
 }
 
 MidiResult RtMidiService::outGetDevName(unsigned device, std::string& name) {

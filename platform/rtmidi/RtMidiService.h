@@ -60,6 +60,7 @@ class RtMidiService final : public MidiService {
     // Names of the MIDI systems that started, in list order.
     std::vector<std::string> apiNames() const;
 
+    // Counts and names come from the last listing (one is taken when there is none yet).
     unsigned inGetNumDevs() override;
     MidiResult inGetDevName(unsigned device, std::string& name) override;
     MidiResult inOpen(MidiInHandle* handle, int device, MidiInCallback callback,
@@ -80,6 +81,9 @@ class RtMidiService final : public MidiService {
     MidiResult outLongMsg(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) override;
     MidiResult outClose(MidiOutHandle handle) override;
+    DeviceListing listDevices() override;
+    // True when every MIDI system that started announces its changes.
+    bool setDeviceChangeHandler(std::function<void()> handler) override;
 
     class InputPort;
     class OutputPort;
@@ -96,7 +100,8 @@ class RtMidiService final : public MidiService {
     // longestMs, or less when the deadline comes sooner (1 once it has passed).
     int waitMs(int longestMs) const;
     int closeTimeoutMs() const { return waitMs(options_.closeTimeoutMs); }
-    std::vector<Device> listDevices(bool inputs);
+    // The last listing's devices of one kind, taking a listing when there has been none.
+    std::vector<Device> listedDevices(bool inputs);
     bool findDevice(bool inputs, int device, Device& found);
     MidiResult closeInput(const std::shared_ptr<InputPort>& port);
     MidiResult closeOutput(const std::shared_ptr<OutputPort>& port);
@@ -105,6 +110,7 @@ class RtMidiService final : public MidiService {
     RtMidiServiceOptions options_;
     std::vector<std::shared_ptr<MidiBackend>> backends_;
     mutable std::mutex mutex_;  // for the device lists
+    bool listed_ = false;       // a listing has been taken
     std::vector<Device> inputList_;
     std::vector<Device> outputList_;
     DeliveredInputs<InputPort> inputs_;

@@ -10,8 +10,14 @@
 #include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/RtMidiBackends.h"
 
+#include "platform/ShortMessage.h"
+
 #if defined(TESSALINE_HAVE_JACK)
 #include "platform/rtmidi/JackMidiClient.h"
+#endif
+#if defined(TESSALINE_HAVE_ALSA)
+#include "platform/rtmidi/AlsaSeqInput.h"
+#include "platform/rtmidi/AlsaSeqOutput.h"
 #endif
 
 namespace tessaline {
@@ -31,9 +37,15 @@ class VirtualPorts::Impl final : public InputSink {
 
     // The MIDI system's thread (JACK's real-time one): copy and wake, nothing more.
     void receive(const unsigned char* data, std::size_t length) noexcept override {
-        input_.write(data, length);
+        // A lone byte that is no message of its own is the input's mark of a gap.
+        const bool cut = length == 1 && shortMessageLength(data[0]) == 0;
+        if (!input_.write(data, length) || cut) {
+            overruns_.fetch_add(1, std::memory_order_relaxed);
+        }
         wakeTarget_->wake();
     }
+
+    void lost(MidiResult) noexcept override { lost_.store(true); }
 
     static void onMessage(double, std::vector<unsigned char>* message, void* self) {
         if (message != nullptr && !message->empty()) {
@@ -44,9 +56,15 @@ class VirtualPorts::Impl final : public InputSink {
     void pump() {
         const bool more = input_.pump(
             [this](const unsigned char* data, std::size_t length) {
-                handler_(std::vector<unsigned char>(data, data + length));
+                if (length > 1 || shortMessageLength(data[0]) != 0) {
+                    handler_(std::vector<unsigned char>(data, data + length));
+                }
             },
-            [](MidiResult) {});
+            [this](MidiResult fault) {
+                if (fault == midiresult::MessageTooLong) {
+                    overlong_.fetch_add(1, std::memory_order_relaxed);
+                }
+            });
         if (more) {
             wakeTarget_->wake();
         }
@@ -56,8 +74,15 @@ class VirtualPorts::Impl final : public InputSink {
     InputPump input_;
     std::shared_ptr<EndpointWorker> worker_;
     EndpointWorker* wakeTarget_ = nullptr;
+    std::atomic<unsigned> overlong_{0};
+    std::atomic<unsigned> overruns_{0};
+    std::atomic<bool> lost_{false};
     std::unique_ptr<RtMidiIn> in_;
     std::unique_ptr<RtMidiOut> out_;
+#if defined(TESSALINE_HAVE_ALSA)
+    std::unique_ptr<AlsaSeqInput> alsaIn_;
+    std::unique_ptr<AlsaSeqOutput> alsaOut_;
+#endif
     std::mutex sendMutex_;
     std::string inputName_;
     std::string outputName_;
@@ -95,6 +120,27 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
         }
         impl->inputName_ = impl->jack_->inputPortName();
         impl->outputName_ = impl->jack_->outputPortName();
+        return;
+    }
+#endif
+#if defined(TESSALINE_HAVE_ALSA)
+    // Our own sequencer ports: RtMidi's input joins a System Exclusive message without limit,
+    // and its output reports Ok for what the sequencer refused.
+    if (chosen == RtMidi::LINUX_ALSA) {
+        MidiResult result = midiresult::Error;
+        impl->alsaIn_ = AlsaSeqInput::openPort(clientName, kInputPortName, *impl, result);
+        if (impl->alsaIn_) {
+            impl->alsaOut_ = AlsaSeqOutput::openPort(clientName, kOutputPortName, result);
+        }
+        if (!impl->alsaIn_ || !impl->alsaOut_) {
+            impl->alsaIn_.reset();
+            impl->worker_->stop(1000);
+            throw std::runtime_error(result == midiresult::NotEnabled
+                                         ? "Cannot open the ALSA sequencer (/dev/snd/seq)."
+                                         : "Cannot make the ALSA sequencer ports.");
+        }
+        impl->inputName_ = impl->alsaIn_->listedName();
+        impl->outputName_ = impl->alsaOut_->listedName();
         return;
     }
 #endif
@@ -136,6 +182,15 @@ VirtualPorts::~VirtualPorts() {
         return;
     }
 #endif
+#if defined(TESSALINE_HAVE_ALSA)
+    if (impl_->alsaIn_) {
+        impl_->alsaIn_.reset();
+        impl_->worker_->stop(3000);
+        std::lock_guard guard(impl_->sendMutex_);
+        impl_->alsaOut_.reset();
+        return;
+    }
+#endif
     // Input first, so that nothing more is handled while the output goes.
     impl_->in_.reset();
     impl_->worker_->stop(3000);
@@ -144,6 +199,9 @@ VirtualPorts::~VirtualPorts() {
 }
 
 bool VirtualPorts::alive() const {
+    if (impl_->lost_.load()) {
+        return false;
+    }
 #if defined(TESSALINE_HAVE_JACK)
     if (impl_->jack_) {
         return impl_->jack_->alive();
@@ -163,6 +221,11 @@ MidiResult VirtualPorts::send(const unsigned char* data, std::size_t length) {
     }
 #endif
     std::lock_guard guard(impl_->sendMutex_);
+#if defined(TESSALINE_HAVE_ALSA)
+    if (impl_->alsaOut_) {
+        return impl_->alsaOut_->send(data, length, kRoomWaitMs);
+    }
+#endif
     if (!impl_->out_) {
         return midiresult::InvalidHandle;
     }
@@ -172,6 +235,10 @@ MidiResult VirtualPorts::send(const unsigned char* data, std::size_t length) {
         return midiresult::Error;
     }
     return midiresult::Ok;
+}
+
+VirtualPorts::InputTrouble VirtualPorts::takeInputTrouble() {
+    return {impl_->overlong_.exchange(0), impl_->overruns_.exchange(0)};
 }
 
 std::string VirtualPorts::inputName() const {

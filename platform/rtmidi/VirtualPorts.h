@@ -31,6 +31,16 @@ class VirtualPorts {
     // False once the MIDI system has gone away (the JACK server stopped).
     bool alive() const;
 
+    // What the input had to drop since the last call: System Exclusive messages that outgrew
+    // the 1 MiB bound, and overruns (input that came faster than it was taken, cut where the
+    // gap fell so that no message reaches the handler damaged).
+    struct InputTrouble {
+        unsigned overlong = 0;
+        unsigned overruns = 0;
+        bool any() const { return overlong != 0 || overruns != 0; }
+    };
+    InputTrouble takeInputTrouble();
+
     // Our ports as other programs list them.
     std::string inputName() const;
     std::string outputName() const;

@@ -12,6 +12,7 @@ TESSALINE_PACKAGES=(
     librtmidi-dev libasound2-dev
     jackd2 libjack-jackd2-dev python3
     dpkg-dev file desktop-file-utils appstream lintian
+    qemu-system-x86 busybox-static
 )
 
 tessaline_install() {

@@ -26,8 +26,15 @@ class FakeBackend final : public MidiBackend {
     std::string apiName() const override { return api_; }
     std::vector<std::string> inputNames() override {
         std::lock_guard guard(mutex_);
+        ++listings;
         return inputs_;
     }
+    void setPorts(std::vector<std::string> inputs, std::vector<std::string> outputs) {
+        std::lock_guard guard(mutex_);
+        inputs_ = std::move(inputs);
+        outputs_ = std::move(outputs);
+    }
+    int listings = 0;  // looks at the input list, under the lock
     std::vector<std::string> outputNames() override {
         std::lock_guard guard(mutex_);
         return outputs_;

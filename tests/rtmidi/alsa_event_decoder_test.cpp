@@ -97,6 +97,59 @@ TEST(AlsaSysExChunks, EachChunkIsHandedOnAsItStandsWithoutACopy) {
     }
 }
 
+TEST(AlsaEventEncoder, EveryShortMessageComesBackAsItWent) {
+    const std::vector<Bytes> messages = {{0x93, 0x3C, 0x64},
+                                         {0x80, 0x3C, 0x00},
+                                         {0xA5, 0x10, 0x7F},
+                                         {0xBF, 0x07, 0x7F},
+                                         {0xC1, 0x05},
+                                         {0xDE, 0x33},
+                                         {0xE2, 0x00, 0x40},
+                                         {0xE0, 0x00, 0x00},
+                                         {0xE0, 0x7F, 0x7F},
+                                         {0xF1, 0x25},
+                                         {0xF2, 0x7F, 0x7F},
+                                         {0xF3, 0x09},
+                                         {0xF6},
+                                         {0xF8},
+                                         {0xFA},
+                                         {0xFF}};
+    for (const Bytes& message : messages) {
+        snd_seq_event_t event{};
+        ASSERT_TRUE(encodeSequencerEvent(message.data(), message.size(), event));
+        const DecodedEvent decoded = decodeSequencerEvent(event);
+        EXPECT_EQ(Bytes(decoded.bytes().begin(), decoded.bytes().end()), message);
+    }
+}
+
+TEST(AlsaEventEncoder, BytesThatAreNoMessageAreRefused) {
+    const std::vector<Bytes> refused = {{},                  // nothing
+                                        {0x40, 0xF0, 0x01},  // a message that begins inside a piece
+                                        {0x90, 0x3C},        // a data byte short
+                                        {0xC0, 0x01, 0x02},  // a data byte too many
+                                        {0x90, 0x3C, 0x80},  // a status byte where data belongs
+                                        {0xF0, 0x43, 0x90, 0xF7},  // ... or inside System Exclusive
+                                        {0xF0, 0x43, 0xF7, 0xF7},  // a message that ends twice
+                                        {0xF4},                    // no message of its own
+                                        {0xF7}};
+    for (const Bytes& bytes : refused) {
+        snd_seq_event_t event{};
+        event.type = SND_SEQ_EVENT_NONE;
+        EXPECT_FALSE(encodeSequencerEvent(bytes.data(), bytes.size(), event));
+        EXPECT_EQ(event.type, SND_SEQ_EVENT_NONE);
+    }
+}
+
+TEST(AlsaEventEncoder, SystemExclusivePointsAtTheCallersBytes) {
+    const Bytes message = {0xF0, 0x43, 0x10, 0x6A, 0x31, 0x00, 0x00, 0x01, 0xF7};
+    snd_seq_event_t event{};
+    ASSERT_TRUE(encodeSequencerEvent(message.data(), message.size(), event));
+    const DecodedEvent decoded = decodeSequencerEvent(event);
+    EXPECT_TRUE(decoded.isSysExChunk());
+    EXPECT_EQ(decoded.bytes().data(), message.data());
+    EXPECT_EQ(decoded.bytes().size(), message.size());
+}
+
 }  // namespace
 }  // namespace tessaline::test
 

@@ -149,6 +149,25 @@ TEST(RtMidiService, SystemsThatCannotStartContributeNothing) {
     EXPECT_EQ(service.outClose(out), midiresult::Ok);
 }
 
+TEST(RtMidiService, OneLookListsEachSystemOnceAndEveryCountAndNameComesFromIt) {
+    auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{"In A", "In B"},
+                                              std::vector<std::string>{"Out A"});
+    RtMidiService service({starterFor(alsa)});
+    const DeviceListing listing = service.listDevices();
+    EXPECT_EQ(listing.inputs, (std::vector<ListedDevice>{{"In A", 0}, {"In B", 0}}));
+    // What the system lists later changes nothing until the next look: the numbers the caller
+    // took from this one still name the same devices.
+    alsa->setPorts({"In B"}, {"Out B", "Out A"});
+    EXPECT_EQ(service.inGetNumDevs(), 2u);
+    EXPECT_EQ(outputNames(service), (std::vector<std::string>{"Out A"}));
+    std::string name;
+    ASSERT_EQ(service.inGetDevName(1, name), midiresult::Ok);
+    EXPECT_EQ(name, "In B");
+    EXPECT_EQ(alsa->listings, 1);
+    EXPECT_EQ(service.listDevices().outputs.size(), 2u);
+    EXPECT_EQ(alsa->listings, 2);
+}
+
 TEST(RtMidiService, NumbersOutsideTheListAreRefusedByUs) {
     auto alsa = std::make_shared<FakeBackend>("alsa", std::vector<std::string>{"A in"},
                                               std::vector<std::string>{"A out"});

@@ -57,6 +57,25 @@ void ScriptedMidiService::setDevices(std::vector<std::string> inputs,
     outputs_ = std::move(outputs);
 }
 
+void ScriptedMidiService::setLives(std::vector<std::uint64_t> inputs,
+                                   std::vector<std::uint64_t> outputs) {
+    std::lock_guard guard(mutex_);
+    inputLives_ = std::move(inputs);
+    outputLives_ = std::move(outputs);
+}
+
+DeviceListing ScriptedMidiService::listDevices() {
+    DeviceListing listing = MidiService::listDevices();
+    std::lock_guard guard(mutex_);
+    for (std::size_t i = 0; i < listing.inputs.size() && i < inputLives_.size(); ++i) {
+        listing.inputs[i].life = inputLives_[i];
+    }
+    for (std::size_t i = 0; i < listing.outputs.size() && i < outputLives_.size(); ++i) {
+        listing.outputs[i].life = outputLives_[i];
+    }
+    return listing;
+}
+
 std::shared_ptr<ScriptedMidiService::OpenInput> ScriptedMidiService::firstInput() const {
     const auto inputs = openInputs_.entries();
     return inputs.empty() ? nullptr : inputs.front();

@@ -47,6 +47,9 @@ class ScriptedMidiService : public MidiService {
     std::size_t queuedInputBuffers() const;
 
     void setDevices(std::vector<std::string> inputs, std::vector<std::string> outputs);
+    // The lives a listing gives the devices, in list order (0 for the rest).
+    void setLives(std::vector<std::uint64_t> inputs, std::vector<std::uint64_t> outputs);
+    DeviceListing listDevices() override;
     // Outputs stand for built-in virtual instruments (real devices unless said).
     void setOutputsVirtual(bool isVirtual) { outputsVirtual_ = isVirtual; }
 
@@ -91,6 +94,8 @@ class ScriptedMidiService : public MidiService {
     mutable std::mutex mutex_;
     std::vector<std::string> inputs_;
     std::vector<std::string> outputs_;
+    std::vector<std::uint64_t> inputLives_;
+    std::vector<std::uint64_t> outputLives_;
     std::vector<std::string> calls_;
     std::vector<std::vector<unsigned char>> sent_;
     std::vector<bool> sentIsLong_;

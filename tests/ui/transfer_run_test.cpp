@@ -243,9 +243,14 @@ TEST(TransferRun, TheMainWindowIsActiveAgainOnceThePopupHasGone) {
     // The instrument lost the request for the answer; a second later it is asked again, and
     // this time it answers.
     rig.sim.setSilent(kMotifES7, false);
-    rig.clock.now += 1'000'000;
-    ASSERT_TRUE(rig.timers.fire(TIMER_SESSION_TICK));
-    ASSERT_TRUE(waitUntil([&] { return rig.window.progressPopup() == nullptr; }));
+    // An answer that may belong to the request that was lost is not taken; a second on, the
+    // question goes again.
+    for (int second = 0; second < 3 && rig.window.progressPopup() != nullptr; ++second) {
+        rig.clock.now += 1'000'000;
+        ASSERT_TRUE(rig.timers.fire(TIMER_SESSION_TICK));
+        waitUntil([&] { return rig.window.progressPopup() == nullptr; }, 1000);
+    }
+    ASSERT_EQ(rig.window.progressPopup(), nullptr);
     EXPECT_EQ(rig.window.session()->result().outcome, SessionOutcome::Checked);
     rig.sim.setSilent(kMotifES7, true);
     EXPECT_TRUE(waitUntil([&] { return rig.window.isActiveWindow(); }));

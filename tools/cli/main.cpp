@@ -33,11 +33,17 @@ namespace {
 constexpr int kCloseGraceMs = 500;
 constexpr int kExitMarginMs = 100;
 
-// Sleeps a second until the next look at the device lists; false when one of the (blocked)
-// stop signals came instead. Another signal that wakes the wait early only brings the look on.
-bool waitForNextLook(const sigset_t& stopSignals) {
+// A MIDI system's announcement that devices came or went reaches the waiting watch as this
+// signal, held back like the stop signals: the one thing a wait for them also wakes for.
+constexpr int kDevicesChangedSignal = SIGUSR1;
+
+// Waits until the next look at the device lists: until the MIDI systems announce a change, or
+// where they announce none, a second; false when one of the (blocked) stop signals came instead.
+// Another signal that wakes the wait early only brings the look on.
+bool waitForNextLook(const sigset_t& waitSignals, bool announced) {
     const timespec second{1, 0};
-    return sigtimedwait(&stopSignals, nullptr, &second) < 0;
+    const int taken = sigtimedwait(&waitSignals, nullptr, announced ? nullptr : &second);
+    return taken < 0 || taken == kDevicesChangedSignal;
 }
 
 // What the program answers before it touches a device: help, version, a usage error, or a
@@ -65,18 +71,19 @@ std::optional<int> answerWithoutDevices(const ParseResult& parsed) {
     return std::nullopt;
 }
 
-// A watch ends on Ctrl-C or SIGTERM. Both are held back before the MIDI service starts its
-// threads, so that every thread inherits the block and the watch alone takes them, between two
-// looks.
-sigset_t holdBackStopSignals(bool watch) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+// A watch ends on Ctrl-C or SIGTERM, and wakes for the MIDI systems' announcements. All are
+// held back before the MIDI service starts its threads, so that every thread inherits the block
+// and the watch alone takes them, between two looks.
+sigset_t holdBackWatchSignals(bool watch) {
+    sigset_t waitSignals;
+    sigemptyset(&waitSignals);
+    sigaddset(&waitSignals, SIGINT);
+    sigaddset(&waitSignals, SIGTERM);
+    sigaddset(&waitSignals, kDevicesChangedSignal);
     if (watch) {
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+        pthread_sigmask(SIG_BLOCK, &waitSignals, nullptr);
     }
-    return stopSignals;
+    return waitSignals;
 }
 
 // The command's time, from the program's start. No wait of the MIDI service lasts past its
@@ -139,7 +146,7 @@ std::optional<int> chooseDevicesInTime(const CliOptions& options, MidiService& m
 }
 
 int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
-               std::mutex& consoleLock, const sigset_t& stopSignals,
+               std::mutex& consoleLock, const sigset_t& waitSignals,
                std::chrono::steady_clock::time_point started, CommandTime& time) {
     Console console{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0, consoleLock};
     ConsoleBoxes boxes(std::cerr, consoleLock);
@@ -150,8 +157,14 @@ int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
     CliSession session(device, notices, console);
     session.setStartTime(started);
     session.setDataHome(userDataHome());
-    session.setWatchPause([&stopSignals] { return waitForNextLook(stopSignals); });
+    const bool announced =
+        options.watch && midi.setDeviceChangeHandler([] { kill(getpid(), kDevicesChangedSignal); });
+    session.setWatchPause(
+        [&waitSignals, announced] { return waitForNextLook(waitSignals, announced); });
     const int code = session.run(options, midi);
+    if (announced) {
+        midi.setDeviceChangeHandler({});
+    }
     time.closeBy(session.deadline());
     return code;
 }
@@ -163,7 +176,7 @@ int runCommand(const std::vector<std::string>& args,
         return *answer;
     }
     const CliOptions& options = parsed.options;
-    const sigset_t stopSignals = holdBackStopSignals(options.watch);
+    const sigset_t waitSignals = holdBackWatchSignals(options.watch);
     CommandTime time(options, started);
     std::mutex consoleLock;
     CliMidi midi = makeMidi(options, time, consoleLock);
@@ -172,7 +185,7 @@ int runCommand(const std::vector<std::string>& args,
     if (const std::optional<int> stop = chooseDevicesInTime(options, midi.use(), profile, time)) {
         return *stop;
     }
-    return runSession(options, midi.use(), profile, consoleLock, stopSignals, started, time);
+    return runSession(options, midi.use(), profile, consoleLock, waitSignals, started, time);
 }
 
 }  // namespace

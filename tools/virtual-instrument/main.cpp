@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -155,11 +156,44 @@ bool runControlLines(std::string& pending, tessaline::VirtualInstrument& instrum
     return true;
 }
 
-// Reads control commands until the input ends, a signal or `quit` stops it, or the MIDI server
-// goes; the exit status. A frozen instrument resumes from here when its time is over.
-int runControlLoop(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports) {
+// What the input had to drop goes to stderr in one line at once, then at most one line each
+// ten seconds with the count since: a flood of input must not become a flood of lines.
+class InputTroubleReport {
+  public:
+    void add(const tessaline::VirtualPorts::InputTrouble& trouble) {
+        pending_.overlong += trouble.overlong;
+        pending_.overruns += trouble.overruns;
+    }
+    void printDue(bool last) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!pending_.any() || (!last && printed_ && now < nextLine_)) {
+            return;
+        }
+        std::fprintf(stderr,
+                     "tessaline-virtual-instrument: input dropped: %u System Exclusive "
+                     "message(s) over 1 MiB, %u overrun(s)%s\n",
+                     pending_.overlong, pending_.overruns,
+                     printed_ ? " since the last report" : "");
+        pending_ = {};
+        printed_ = true;
+        nextLine_ = now + std::chrono::seconds(10);
+    }
+
+  private:
+    tessaline::VirtualPorts::InputTrouble pending_;
+    bool printed_ = false;
+    std::chrono::steady_clock::time_point nextLine_;
+};
+
+// Reads control commands until the input ends, a signal or `quit` stops it, or the MIDI
+// server goes; the exit status. A frozen instrument resumes from here when its time is
+// over.
+int readControlCommands(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports,
+                        InputTroubleReport& troubleReport) {
     std::string pending;
     while (!stopRequested) {
+        troubleReport.add(ports.takeInputTrouble());
+        troubleReport.printDue(false);
         if (!ports.alive()) {
             std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
             return 3;
@@ -187,6 +221,14 @@ int runControlLoop(tessaline::VirtualInstrument& instrument, tessaline::VirtualP
         }
     }
     return 0;
+}
+
+int runControlLoop(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports) {
+    InputTroubleReport troubleReport;
+    const int status = readControlCommands(instrument, ports, troubleReport);
+    troubleReport.add(ports.takeInputTrouble());
+    troubleReport.printDue(true);
+    return status;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "midi/DeviceWatch.h"
 #include "platform/qt/DialogOwner.h"
 #include "res/SetupDialogTemplate.h"
 
@@ -18,18 +19,14 @@ namespace {
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
-using DeviceCount = unsigned (MidiService::*)();
-using DeviceName = MidiResult (MidiService::*)(unsigned, std::string&);
-
-// Appends every device in number order. The count is asked again before each step, so the list
-// is the service's as it is now; a device whose name cannot be read still takes its place.
-void fillDeviceList(QComboBox& list, MidiService& midi, DeviceCount count, DeviceName nameOf) {
-    for (unsigned device = 0; device < (midi.*count)(); ++device) {
-        std::string name;
-        if ((midi.*nameOf)(device, name) != midiresult::Ok) {
-            name = "(unavailable device " + std::to_string(device) + ")";
-        }
-        list.addItem(QString::fromStdString(name));
+// Appends every device in number order, from one look at the lists, so that the numbers are
+// those the port's setup will count in; a device whose name cannot be read still takes its
+// place.
+void fillDeviceList(QComboBox& list, const std::vector<std::string>& names) {
+    for (std::size_t device = 0; device < names.size(); ++device) {
+        list.addItem(QString::fromStdString(names[device].empty() ? "(unavailable device " +
+                                                                        std::to_string(device) + ")"
+                                                                  : names[device]));
     }
 }
 
@@ -86,9 +83,9 @@ void MidiSetupDialog::showEvent(QShowEvent* event) {
 
 void MidiSetupDialog::initDialog() {
     setWindowTitle(QString::fromStdString(port_.deviceName() + " Setup"));
-    MidiService& midi = port_.midiService();
-    fillDeviceList(*inputList_, midi, &MidiService::inGetNumDevs, &MidiService::inGetDevName);
-    fillDeviceList(*outputList_, midi, &MidiService::outGetNumDevs, &MidiService::outGetDevName);
+    const DeviceNames listed = listDeviceNames(port_.midiService());
+    fillDeviceList(*inputList_, listed.inputs);
+    fillDeviceList(*outputList_, listed.outputs);
     selectDevice(*inputList_, inDevice);
     selectDevice(*outputList_, outDevice);
     shownSpeed_ = port_.sendSpeed();
@@ -109,9 +106,9 @@ void MidiSetupDialog::refreshDevices() {
         outputList_->currentIndex() >= 0 ? outputList_->currentText() : QString();
     inputList_->clear();
     outputList_->clear();
-    MidiService& midi = port_.midiService();
-    fillDeviceList(*inputList_, midi, &MidiService::inGetNumDevs, &MidiService::inGetDevName);
-    fillDeviceList(*outputList_, midi, &MidiService::outGetNumDevs, &MidiService::outGetDevName);
+    const DeviceNames listed = listDeviceNames(port_.midiService());
+    fillDeviceList(*inputList_, listed.inputs);
+    fillDeviceList(*outputList_, listed.outputs);
     inputList_->setCurrentIndex(chosenIn.isEmpty() ? -1 : inputList_->findText(chosenIn));
     outputList_->setCurrentIndex(chosenOut.isEmpty() ? -1 : outputList_->findText(chosenOut));
 }

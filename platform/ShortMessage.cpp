@@ -1,4 +1,4 @@
-#include "midi/ShortMessage.h"
+#include "platform/ShortMessage.h"
 
 namespace tessaline {
 
