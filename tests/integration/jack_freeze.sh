@@ -207,6 +207,7 @@ is_count "$wrong"
 requests=$(sed -n "/$started_writing/,\$p" "$trace" | grep -c '^> F0 43 20 7F 00 0E 4F 00 F7$')
 say "damaged read-back: exit $status, $requests requests after the writes, $wrong runs differ;" \
     "$(summary_of "$trace")"
+grep -q 'Bulk Receive Error' "$trace" || fail "the damaged block went unnoticed"
 [ "$requests" -ge 2 ] || fail "the damaged answer was not asked for again"
 case $status in
     0) [ "$wrong" = 0 ] || fail "exit 0 after a damaged answer while the memory differs" ;;
