@@ -61,6 +61,11 @@ TEST(VirtualInstrumentControl, DropDamageAndFreezeArmTheirFaults) {
 
     EXPECT_EQ(tools::runControlCommand("freeze 1500", *instrument).text, "frozen for 1500 ms");
     EXPECT_FALSE(write(0x13));
+    // 256 bytes wait through a freeze: 25 parameter changes of 10 bytes, the rest is lost.
+    for (unsigned char i = 0; i < 30; ++i) {
+        instrument->receive(parameterChange(*instrument, 0x310210, {i}));
+    }
+    EXPECT_EQ(tools::runControlCommand("lost", *instrument).text, "lost 6");
     clock.advanceUs(1500 * 1000);
     EXPECT_EQ(instrument->thawIfDue(), 0);
     EXPECT_EQ(instrument->block(0x310200).value()[0x0D], 0x13);

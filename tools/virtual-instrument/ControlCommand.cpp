@@ -90,6 +90,10 @@ ControlReply ignored(std::istringstream&, VirtualInstrument& instrument) {
                std::to_string(instrument.receivedCount()));
 }
 
+ControlReply lost(std::istringstream&, VirtualInstrument& instrument) {
+    return say("lost " + std::to_string(instrument.ignored().lostWhileFrozen));
+}
+
 ControlReply drop(std::istringstream& words, VirtualInstrument& instrument) {
     std::string addressText;
     unsigned address = 0;
@@ -129,8 +133,8 @@ struct ControlHandler {
 };
 
 constexpr ControlHandler kHandlers[] = {
-    {"print", print},   {"mode", mode},     {"ignored", ignored}, {"drop", drop},
-    {"damage", damage}, {"freeze", freeze}, {"quit", quit},
+    {"print", print}, {"mode", mode},     {"ignored", ignored}, {"lost", lost},
+    {"drop", drop},   {"damage", damage}, {"freeze", freeze},   {"quit", quit},
 };
 
 }  // namespace

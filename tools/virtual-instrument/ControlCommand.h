@@ -10,6 +10,8 @@ namespace tessaline::tools {
 //   print HHMMLL COUNT   COUNT bytes of memory from address HH MM LL (hex), as hex pairs
 //   mode                 the mode parameter (0 voice, 1 performance, 3 song mix)
 //   ignored              how many messages were ignored, and how many were received
+//   lost                 how many messages were lost to freezes: beyond what the transport
+//                        held, so they never reached the instrument
 //   drop HHMMLL          the next parameter change to that address is lost, once
 //   damage               the next dump block sent goes out with a wrong checksum, once
 //   freeze MS            take no MIDI in for MS (1 to 60000) milliseconds, as a stalled

@@ -51,6 +51,7 @@ void printUsage(std::FILE* to) {
         "  print HHMMLL COUNT  COUNT bytes of memory from address HH MM LL (hex)\n"
         "  mode                the mode parameter (0 voice, 1 performance, 3 song mix)\n"
         "  ignored             how many messages were ignored, and how many received\n"
+        "  lost                how many messages were lost to freezes (among the ignored)\n"
         "  drop HHMMLL         lose the next parameter change to that address, once\n"
         "  damage              send the next dump block with a wrong checksum, once\n"
         "  freeze MS           take no MIDI in for MS milliseconds (1 to %d), as a\n"
