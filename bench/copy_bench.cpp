@@ -16,11 +16,11 @@
 #include <ctime>
 
 #include "midi/Notices.h"
-#include "midi/ShortMessage.h"
 #include "platform/Clock.h"
 #include "platform/ForwardingMidiService.h"
 #include "platform/NoticeQueue.h"
 #include "platform/NullServices.h"
+#include "platform/ShortMessage.h"
 #include "sim/VirtualMidiService.h"
 #include "synth/CopySession.h"
 #include "synth/SynthDevice.h"
