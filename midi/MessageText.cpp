@@ -5,23 +5,6 @@
 
 namespace tessaline {
 
-namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
-
 std::string MidiPort::formatHexPairs(unsigned value, int count) {
     if (count < 1 || count > 4) {
         return {};
@@ -106,8 +89,8 @@ int MidiPort::hexTextToBytes(const std::string& text, unsigned char (&buffer)[kM
         }
         // Only the leading hex digits count; the low 8 bits of the number become the byte.
         unsigned value = 0;
-        while (i < n && text[i] != ' ' && hexDigit(text[i]) >= 0) {
-            value = (value << 4) | static_cast<unsigned>(hexDigit(text[i]));
+        while (i < n && text[i] != ' ' && MidiPort::hexDigit(text[i]) >= 0) {
+            value = (value << 4) | static_cast<unsigned>(MidiPort::hexDigit(text[i]));
             ++i;
         }
         while (i < n && text[i] != ' ') {
@@ -142,6 +125,19 @@ int MidiPort::isBulkChecksumValid(const unsigned char* data, int length) {
         sum = static_cast<unsigned char>(sum + data[i]);
     }
     return (sum & 0x7F) == 0 ? 1 : 0;
+}
+
+int MidiPort::hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
 }
 
 }  // namespace tessaline

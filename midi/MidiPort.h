@@ -143,6 +143,8 @@ class MidiPort {
     void sendIdentityRequest();
     static std::string formatHexPairs(unsigned value, int count);
     static int isBulkChecksumValid(const unsigned char* data, int length);
+    // The value of one hex digit, either case, or -1.
+    static int hexDigit(char c);
 
     // Pure parts of the above, shared with tools that only want the bytes.
     static std::string expandTemplate(const std::string& templateText,

@@ -44,25 +44,12 @@ std::string hexBytes(const std::vector<unsigned char>& bytes) {
     return text;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // "31 02 00": pairs of hex digits, one space apart; nothing when the text is anything else.
 std::optional<std::vector<unsigned char>> parseHexBytes(std::string_view text) {
     std::vector<unsigned char> bytes;
     for (std::size_t i = 0; i < text.size(); i += 3) {
-        const int high = hexDigit(text[i]);
-        const int low = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
+        const int high = MidiPort::hexDigit(text[i]);
+        const int low = i + 1 < text.size() ? MidiPort::hexDigit(text[i + 1]) : -1;
         const bool separated = i + 2 >= text.size() || (text[i + 2] == ' ' && i + 3 < text.size());
         if (high < 0 || low < 0 || !separated || bytes.size() == kMaxDataBytes) {
             return std::nullopt;
