@@ -22,7 +22,7 @@ function(tessaline_test name)
     # gtest_discover_tests flattens list values in PROPERTIES, so labels and the environment
     # are set once the test list is known.
     set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
-    set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
+    set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data")
     file(WRITE ${props}
         "foreach(test IN LISTS ${name}_TESTS)\n"
         "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${T_LABELS}\" ENVIRONMENT \"${env}\")\n"
