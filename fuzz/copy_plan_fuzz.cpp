@@ -188,7 +188,9 @@ void runCopy(FuzzedDataProvider& in) {
         instrument.receive(request);
     }
     instrument.setReplySink(nullptr);
-    check(compareReadBack(report.written, device.destinationDumpBlocks()).matches());
+    const ReadBackResult readBack = compareReadBack(report.written, device.destinationDumpBlocks(),
+                                                    destinationBlocks(device.family(), to.mode));
+    check(readBack.matches() && readBack.complete());
 }
 
 }  // namespace

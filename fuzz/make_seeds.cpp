@@ -107,8 +107,9 @@ void addMessages(Bytes& out, const std::vector<Bytes>& messages) {
     }
 }
 
-std::vector<Bytes> dumpOf(Exchange& exchange, void (SynthDevice::*request)()) {
-    (exchange.device().*request)();
+// The tag each request carries does not change what goes on the wire.
+std::vector<Bytes> dumpOf(Exchange& exchange, unsigned (SynthDevice::*request)(int)) {
+    (exchange.device().*request)(0);
     exchange.sent();
     return exchange.answers();
 }

@@ -15,7 +15,7 @@ CopySession::CopySession(SynthDevice& device, WriteJob job, SessionOptions optio
       job_(std::move(job)),
       options_(options),
       tag_(device.newRequestTag()),
-      answersSeen_(device.destinationAnswers()) {}
+      answersSeen_(device.destinationDumpsCompleted()) {}
 
 std::int64_t CopySession::nowMs() const {
     return device_.clock().nowUs() / kUsPerMs;
@@ -201,7 +201,7 @@ bool CopySession::askAgainIfLate() {
 }
 
 std::optional<CompletedDump> CopySession::takeAnswer() {
-    const unsigned answers = device_.destinationAnswers();
+    const unsigned answers = device_.destinationDumpsCompleted();
     if (answers == answersSeen_) {
         return std::nullopt;
     }

@@ -21,7 +21,8 @@ ReadBackResult compareReadBack(const WrittenValues& written, std::span<const Rec
                                std::span<const BlockSpan> expected) {
     ReadBackResult result;
     result.values = static_cast<int>(written.size());
-    for (const auto& [address, sent] : written) {
+    for (const auto& [where, sent] : written) {
+        const int address = where;  // a name a lambda can capture
         int found = -1;
         for (auto block = blocks.rbegin(); block != blocks.rend() && found < 0; ++block) {
             found = heldAt(*block, address);

@@ -114,11 +114,6 @@ std::optional<DestinationAnswer> SynthDevice::lastDestinationAnswer() const {
     return lastDestination_;
 }
 
-unsigned SynthDevice::destinationAnswers() const {
-    std::lock_guard guard(inputLock);
-    return destinationAnswers_;
-}
-
 int SynthDevice::newRequestTag() {
     std::lock_guard guard(inputLock);
     return ++lastRequestTag_;
@@ -131,7 +126,7 @@ SynthDevice::ReceiveCounts SynthDevice::receiveCounts() const {
 
 unsigned SynthDevice::destinationDumpsCompleted() const {
     std::lock_guard guard(inputLock);
-    return dumps_.completed();
+    return destinationAnswers_;
 }
 
 }  // namespace tessaline

@@ -102,7 +102,7 @@ class SynthDevice : public MidiPort {
     // that wants a whole voice waits until all four have moved on.
     std::array<unsigned, 4> voiceBlockCounts() const;
     // The data blocks of the last performance or song mix dump that reached its footer, and how
-    // many such dumps have completed since the last identification.
+    // many such dumps have closed, whole or not, since the device was made.
     std::vector<ReceivedBlock> destinationDumpBlocks() const;
     unsigned destinationDumpsCompleted() const;
     // Bulk blocks that arrived damaged (bad checksum, a top bit set, cut short) and dump footers
@@ -117,9 +117,8 @@ class SynthDevice : public MidiPort {
     std::optional<WholeVoice> wholeVoice() const;
     // The newest voice dump request.
     AnswerTracker::Label lastVoiceRequest() const;
-    // The newest performance or song mix dump that closed, whole or not, and how many have.
+    // The newest performance or song mix dump that closed, whole or not.
     std::optional<DestinationAnswer> lastDestinationAnswer() const;
-    unsigned destinationAnswers() const;
 
     // The copy scripts: each sends and reports what went out and what it wrote; mode 1 is
     // PERFORMANCE, any other value SONG MIX.

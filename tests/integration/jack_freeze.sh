@@ -19,12 +19,18 @@ instrument_bin=$1
 cli_bin=$2
 copies=${3:-${TESSALINE_FREEZE_COPIES:-4}}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/jack_lib.sh"
+# TESSALINE_FREEZE_API=alsa runs the same over the ALSA sequencer (inside scripts/alsa-vm).
+api=${TESSALINE_FREEZE_API:-jack}
+if [ "$api" = alsa ]; then
+    source "$here/alsa_lib.sh"
+else
+    source "$here/jack_lib.sh"
+fi
 [ -x "$instrument_bin" ] || fail "no virtual instrument at $instrument_bin"
 [ -x "$cli_bin" ] || fail "no tessaline-cli at $cli_bin"
 [[ "$copies" =~ ^[1-9][0-9]{0,2}$ ]] || fail "COPIES must be 1 to 999, not \"$copies\""
 command -v python3 >/dev/null 2>&1 || skip_test "python3 is not installed"
-start_server
+[ "$api" = alsa ] || start_server
 # The backups every copy keeps go with the test's own folder.
 export XDG_DATA_HOME="$work/data"
 

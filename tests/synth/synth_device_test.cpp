@@ -195,7 +195,8 @@ TEST_P(Routing, DestinationDumpIsKeptFromHeaderToFooter) {
     EXPECT_EQ(rig.noticeMessages(),
               (std::vector<unsigned>{WM_PERFORMANCE_RECEIVED, WM_DESTINATION_DUMP_RECEIVED}));
 
-    // A voice dump, a mix dump closed by the performance footer, a block outside any dump.
+    // A voice dump, a mix dump closed by the performance footer (an answer come damaged: counted,
+    // its blocks not kept), a block outside any dump.
     rig.deliver(block(0x0E0F00, {}));
     rig.deliver(block(0x407000, pattern(family.voiceSizes[0])));
     rig.deliver(block(0x0F0F00, {}));
@@ -203,7 +204,9 @@ TEST_P(Routing, DestinationDumpIsKeptFromHeaderToFooter) {
     rig.deliver(block(0x370000, part));
     rig.deliver(block(0x0F4F00, {}));
     rig.deliver(block(0x370100, part));
-    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 1u);
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 2u);
+    EXPECT_EQ(rig.device.destinationDumpBlocks(),
+              (std::vector<ReceivedBlock>{{0x300000, common}, {0x310100, part}}));
 
     // A mix dump replaces the performance; a block whose byte count disagrees is left out.
     Bytes miscounted = block(0x370200, pattern(64));
@@ -213,7 +216,7 @@ TEST_P(Routing, DestinationDumpIsKeptFromHeaderToFooter) {
     rig.deliver(block(0x370000, part));
     rig.deliver(miscounted);
     rig.deliver(block(0x0F5F00, {}));
-    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 2u);
+    EXPECT_EQ(rig.device.destinationDumpsCompleted(), 3u);
     EXPECT_EQ(rig.device.destinationDumpBlocks(), (std::vector<ReceivedBlock>{{0x370000, part}}));
 }
 
