@@ -49,31 +49,36 @@ void printUsage(std::FILE* to) {
         "input: print HHMMLL COUNT, mode, ignored, quit.\n");
 }
 
-// What the input had to drop goes to stderr in one line at once, then at most one line each
-// ten seconds with the count since: a flood of input must not become a flood of lines.
-class InputTroubleReport {
+// What the ports could not take in or send out goes to stderr in one line at once, then at most
+// one line each ten seconds with the counts since: a flood of input must not become a flood of
+// lines.
+class PortTroubleReport {
   public:
-    void add(const tessaline::VirtualPorts::InputTrouble& trouble) {
-        pending_.overlong += trouble.overlong;
-        pending_.overruns += trouble.overruns;
+    void add(const tessaline::VirtualPorts::InputTrouble& input, unsigned repliesNotSent) {
+        overlong_ += input.overlong;
+        overruns_ += input.overruns;
+        repliesNotSent_ += repliesNotSent;
     }
     void printDue(bool last) {
         const auto now = std::chrono::steady_clock::now();
-        if (!pending_.any() || (!last && printed_ && now < nextLine_)) {
+        if ((overlong_ == 0 && overruns_ == 0 && repliesNotSent_ == 0) ||
+            (!last && printed_ && now < nextLine_)) {
             return;
         }
         std::fprintf(stderr,
                      "tessaline-virtual-instrument: input dropped: %u System Exclusive "
-                     "message(s) over 1 MiB, %u overrun(s)%s\n",
-                     pending_.overlong, pending_.overruns,
+                     "message(s) over 1 MiB, %u overrun(s); %u reply message(s) not sent%s\n",
+                     overlong_, overruns_, repliesNotSent_,
                      printed_ ? " since the last report" : "");
-        pending_ = {};
+        overlong_ = overruns_ = repliesNotSent_ = 0;
         printed_ = true;
         nextLine_ = now + std::chrono::seconds(10);
     }
 
   private:
-    tessaline::VirtualPorts::InputTrouble pending_;
+    unsigned overlong_ = 0;
+    unsigned overruns_ = 0;
+    unsigned repliesNotSent_ = 0;
     bool printed_ = false;
     std::chrono::steady_clock::time_point nextLine_;
 };
@@ -115,11 +120,15 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     std::atomic<tessaline::VirtualPorts*> portsForReplies{nullptr};
-    instrument->setReplySink([&portsForReplies](const std::vector<unsigned char>& reply) {
-        if (tessaline::VirtualPorts* ports = portsForReplies.load()) {
-            ports->send(reply.data(), reply.size());
-        }
-    });
+    std::atomic<unsigned> repliesNotSent{0};
+    instrument->setReplySink(
+        [&portsForReplies, &repliesNotSent](const std::vector<unsigned char>& reply) {
+            tessaline::VirtualPorts* ports = portsForReplies.load();
+            if (ports != nullptr &&
+                ports->send(reply.data(), reply.size()) != tessaline::midiresult::Ok) {
+                repliesNotSent.fetch_add(1);
+            }
+        });
     std::unique_ptr<tessaline::VirtualPorts> ports;
     try {
         tessaline::VirtualInstrument* target = instrument.get();
@@ -138,9 +147,9 @@ int main(int argc, char** argv) {
     int status = 0;
     std::string pending;
     bool inputOpen = true;
-    InputTroubleReport troubleReport;
+    PortTroubleReport troubleReport;
     while (!stopRequested && inputOpen) {
-        troubleReport.add(ports->takeInputTrouble());
+        troubleReport.add(ports->takeInputTrouble(), repliesNotSent.exchange(0));
         troubleReport.printDue(false);
         if (!ports->alive()) {
             std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
@@ -183,7 +192,7 @@ int main(int argc, char** argv) {
         }
     }
     portsForReplies.store(nullptr);
-    troubleReport.add(ports->takeInputTrouble());
+    troubleReport.add(ports->takeInputTrouble(), repliesNotSent.exchange(0));
     troubleReport.printDue(true);
     ports.reset();
     return status;
