@@ -131,9 +131,6 @@ void AlsaSeqInput::read() {
 
 // Hands on every event that is waiting. False once stopping, or once the sequencer fails.
 bool AlsaSeqInput::readPending() {
-    // A status byte with no message of its own: the sink breaks off any message under way at
-    // it, as damaged.
-    static constexpr unsigned char kCut = 0xF4;
     for (;;) {
         if (stopping_.load()) {
             return false;
@@ -146,7 +143,7 @@ bool AlsaSeqInput::readPending() {
         if (status == -ENOSPC) {
             // Our queue overran and the sequencer dropped events: a message under way has lost
             // bytes and must not reach anyone whole-looking.
-            sink_.receive(&kCut, 1);
+            sink_.receive(&kInputGapMark, 1);
             continue;
         }
         if (status < 0) {

@@ -15,6 +15,11 @@ namespace tessaline {
 // The longest a backend's send waits for room in a full queue before it gives up by itself.
 inline constexpr int kSendRoomWaitMs = 1000;
 
+// What an input hands its sink where the input had a gap (the system dropped what we did not
+// take in time): a status byte with no message of its own, which ends any message under way so
+// that it never reaches anyone whole-looking.
+inline constexpr unsigned char kInputGapMark = 0xF4;
+
 // Where a backend puts the raw bytes it receives. Called on the backend's own thread, which
 // may be a real-time one: the receiver neither blocks nor allocates.
 class InputSink {

@@ -6,11 +6,10 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/RtMidiBackends.h"
-
-#include "platform/ShortMessage.h"
 
 #if defined(TESSALINE_HAVE_JACK)
 #include "platform/rtmidi/JackMidiClient.h"
@@ -37,9 +36,8 @@ class VirtualPorts::Impl final : public InputSink {
 
     // The MIDI system's thread (JACK's real-time one): copy and wake, nothing more.
     void receive(const unsigned char* data, std::size_t length) noexcept override {
-        // A lone byte that is no message of its own is the input's mark of a gap.
-        const bool cut = length == 1 && shortMessageLength(data[0]) == 0;
-        if (!input_.write(data, length) || cut) {
+        const bool gap = length == 1 && data[0] == kInputGapMark;
+        if (!input_.write(data, length) || gap) {
             overruns_.fetch_add(1, std::memory_order_relaxed);
         }
         wakeTarget_->wake();

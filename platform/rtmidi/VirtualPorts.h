@@ -37,7 +37,6 @@ class VirtualPorts {
     struct InputTrouble {
         unsigned overlong = 0;
         unsigned overruns = 0;
-        bool any() const { return overlong != 0 || overruns != 0; }
     };
     InputTrouble takeInputTrouble();
 

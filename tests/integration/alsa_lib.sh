@@ -101,8 +101,10 @@ memory() {
 }
 
 # cli MODEL ARGS...: tessaline-cli against the instrument's ports, bounded by $cli_timeout_ms
-# from its start; fails unless it exits 0. Sets $cli_out.
-cli_timeout_ms=4000
+# from its start; fails unless it exits 0. Sets $cli_out. The machine is emulated, on a host
+# that may be busy with builds: starting a program alone can take seconds there, so the bound
+# is far above what a real machine needs.
+cli_timeout_ms=30000
 cli() {
     local model=$1 started
     shift

@@ -14,8 +14,10 @@ source "$(dirname "$0")/alsa_lib.sh"
 for model in "Motif ES7" "Motif 7" "S90"; do
     start_instrument "$model"
     say "== $(head -n 1 "$out")"
-    cli "$model" devices
-    grep -qF "$model (virtual):MIDI In" <<<"$cli_out" || fail "the instrument's input is not listed"
+    if [ "$model" = "Motif ES7" ]; then
+        cli "$model" devices
+        grep -qF "$model (virtual):MIDI In" <<<"$cli_out" || fail "the instrument's input is not listed"
+    fi
     cli "$model" identify
     grep -qxF "$model connected" <<<"$cli_out" || fail "the instrument was not named"
     # PRE2 is bank select 3F 01; B03 is program 18 (12 hex). Part 2 of the performance edit

@@ -8,11 +8,8 @@ set -u
 
 instrument_bin=$1
 cli_bin=$2
-copies=${3:-5}
+copies=${3:-4}
 source "$(dirname "$0")/alsa_lib.sh"
-# The machine is emulated, and the loops take both of its processors: give each command more of
-# the time its whole run may take than on a quiet one.
-cli_timeout_ms=20000
 
 models=("Motif ES7" "Motif 7")
 fds=()

@@ -115,8 +115,10 @@ class InstrumentOnPorts {
             api, clientName,
             [target](const std::vector<unsigned char>& message) { target->receive(message); });
         instrument_.setReplySink([this](const std::vector<unsigned char>& reply) {
-            if (tessaline::VirtualPorts* ports = forReplies_.load()) {
-                ports->send(reply.data(), reply.size());
+            tessaline::VirtualPorts* ports = forReplies_.load();
+            if (ports != nullptr &&
+                ports->send(reply.data(), reply.size()) != tessaline::midiresult::Ok) {
+                repliesNotSent_.fetch_add(1);
             }
         });
         forReplies_.store(ports_.get());
@@ -130,10 +132,13 @@ class InstrumentOnPorts {
     InstrumentOnPorts& operator=(const InstrumentOnPorts&) = delete;
 
     tessaline::VirtualPorts& ports() { return *ports_; }
+    // Replies the ports could not send since the last call.
+    unsigned takeRepliesNotSent() { return repliesNotSent_.exchange(0); }
 
   private:
     tessaline::VirtualInstrument& instrument_;
     std::atomic<tessaline::VirtualPorts*> forReplies_{nullptr};
+    std::atomic<unsigned> repliesNotSent_{0};
     std::unique_ptr<tessaline::VirtualPorts> ports_;
 };
 
@@ -157,31 +162,36 @@ bool runControlLines(std::string& pending, tessaline::VirtualInstrument& instrum
     return true;
 }
 
-// What the input had to drop goes to stderr in one line at once, then at most one line each
-// ten seconds with the count since: a flood of input must not become a flood of lines.
-class InputTroubleReport {
+// What the ports could not take in or send out goes to stderr in one line at once, then at most
+// one line each ten seconds with the counts since: a flood of input must not become a flood of
+// lines.
+class PortTroubleReport {
   public:
-    void add(const tessaline::VirtualPorts::InputTrouble& trouble) {
-        pending_.overlong += trouble.overlong;
-        pending_.overruns += trouble.overruns;
+    void add(const tessaline::VirtualPorts::InputTrouble& input, unsigned repliesNotSent) {
+        overlong_ += input.overlong;
+        overruns_ += input.overruns;
+        repliesNotSent_ += repliesNotSent;
     }
     void printDue(bool last) {
         const auto now = std::chrono::steady_clock::now();
-        if (!pending_.any() || (!last && printed_ && now < nextLine_)) {
+        if ((overlong_ == 0 && overruns_ == 0 && repliesNotSent_ == 0) ||
+            (!last && printed_ && now < nextLine_)) {
             return;
         }
         std::fprintf(stderr,
                      "tessaline-virtual-instrument: input dropped: %u System Exclusive "
-                     "message(s) over 1 MiB, %u overrun(s)%s\n",
-                     pending_.overlong, pending_.overruns,
+                     "message(s) over 1 MiB, %u overrun(s); %u reply message(s) not sent%s\n",
+                     overlong_, overruns_, repliesNotSent_,
                      printed_ ? " since the last report" : "");
-        pending_ = {};
+        overlong_ = overruns_ = repliesNotSent_ = 0;
         printed_ = true;
         nextLine_ = now + std::chrono::seconds(10);
     }
 
   private:
-    tessaline::VirtualPorts::InputTrouble pending_;
+    unsigned overlong_ = 0;
+    unsigned overruns_ = 0;
+    unsigned repliesNotSent_ = 0;
     bool printed_ = false;
     std::chrono::steady_clock::time_point nextLine_;
 };
@@ -189,11 +199,12 @@ class InputTroubleReport {
 // Reads control commands until the input ends, a signal or `quit` stops it, or the MIDI
 // server goes; the exit status. A frozen instrument resumes from here when its time is
 // over.
-int readControlCommands(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports,
-                        InputTroubleReport& troubleReport) {
+int readControlCommands(tessaline::VirtualInstrument& instrument, InstrumentOnPorts& onPorts,
+                        PortTroubleReport& troubleReport) {
+    tessaline::VirtualPorts& ports = onPorts.ports();
     std::string pending;
     while (!stopRequested) {
-        troubleReport.add(ports.takeInputTrouble());
+        troubleReport.add(ports.takeInputTrouble(), onPorts.takeRepliesNotSent());
         troubleReport.printDue(false);
         if (!ports.alive()) {
             std::fprintf(stderr, "tessaline-virtual-instrument: the MIDI server went away\n");
@@ -224,10 +235,10 @@ int readControlCommands(tessaline::VirtualInstrument& instrument, tessaline::Vir
     return 0;
 }
 
-int runControlLoop(tessaline::VirtualInstrument& instrument, tessaline::VirtualPorts& ports) {
-    InputTroubleReport troubleReport;
-    const int status = readControlCommands(instrument, ports, troubleReport);
-    troubleReport.add(ports.takeInputTrouble());
+int runControlLoop(tessaline::VirtualInstrument& instrument, InstrumentOnPorts& onPorts) {
+    PortTroubleReport troubleReport;
+    const int status = readControlCommands(instrument, onPorts, troubleReport);
+    troubleReport.add(onPorts.ports().takeInputTrouble(), onPorts.takeRepliesNotSent());
     troubleReport.printDue(true);
     return status;
 }
@@ -258,5 +269,5 @@ int main(int argc, char** argv) {
     std::printf("ready %s: in \"%s\", out \"%s\"\n", options.model.c_str(),
                 onPorts->ports().inputName().c_str(), onPorts->ports().outputName().c_str());
     std::fflush(stdout);
-    return runControlLoop(*instrument, onPorts->ports());
+    return runControlLoop(*instrument, *onPorts);
 }
