@@ -50,7 +50,7 @@ ask() {
     local before
     before=$(wc -l <"$mem")
     printf '%s\n' "$1" >&"$fd"
-    for _ in $(seq 1 1000); do
+    for _ in $(seq 1 3000); do
         if [ "$(wc -l <"$mem")" -gt "$before" ]; then
             tail -n 1 "$mem"
             return 0
