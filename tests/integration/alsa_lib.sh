@@ -3,9 +3,8 @@
 # clean-up that leaves nothing running. Sourced, not run; the test sets instrument_bin and
 # cli_bin first.
 
-skip=77
+source "$(dirname "${BASH_SOURCE[0]}")/process_lib.sh"
 
-say() { printf '%s\n' "$*"; }
 fail() {
     say "FAILED: $*"
     local log
@@ -13,10 +12,6 @@ fail() {
         [ -s "$log" ] && say "--- $(basename "$log"): $(tail -n 5 "$log" | tr '\n' '|')"
     done
     exit 1
-}
-skip_test() {
-    say "SKIPPED: $*"
-    exit "$skip"
 }
 
 [ -e /dev/snd/seq ] ||
@@ -31,18 +26,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tessaline-alsa.XXXXXX") || fail "no temporary 
 instrument_pids=()
 helper_pids=()
 control_fds=()
-
-stop_process() {
-    # TERM, a grace period, then KILL: nothing may outlive the test.
-    local pid=$1
-    kill -TERM "$pid" 2>/dev/null || return 0
-    for _ in $(seq 1 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-}
 
 cleanup() {
     local fd pid

@@ -2,9 +2,8 @@
 # on its ports with a control pipe each, and clean-up that stops clients before the server.
 # Sourced, not run. The test sets instrument_bin before calling start_instrument.
 
-skip=77
+source "$(dirname "${BASH_SOURCE[0]}")/process_lib.sh"
 
-say() { printf '%s\n' "$*"; }
 fail() {
     say "FAILED: $*"
     # What the instruments and the server said, for the post-mortem.
@@ -17,10 +16,6 @@ fail() {
         kill -0 "$pid" 2>/dev/null || say "--- instrument $pid has ended"
     done
     exit 1
-}
-skip_test() {
-    say "SKIPPED: $*"
-    exit "$skip"
 }
 
 for tool in jackd jack_lsp timeout mkfifo; do
@@ -35,18 +30,6 @@ jackd_pid=""
 instrument_pids=()
 helper_pids=()
 control_fds=()
-
-stop_process() {
-    # TERM, a grace period, then KILL: nothing may outlive the test.
-    local pid=$1
-    kill -TERM "$pid" 2>/dev/null || return 0
-    for _ in $(seq 1 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-}
 
 cleanup() {
     local fd pid
