@@ -1,11 +1,11 @@
-// The program's devices in a build without RtMidi, which has no platform/rtmidi library.
+// The program's devices in a build without a real MIDI system.
 #include "app/ProgramDevices.h"
 #include "sim/VirtualMidiService.h"
 
 namespace tessaline {
 
 // The virtual instruments only.
-std::unique_ptr<MidiService> makeProgramMidiService(bool pace, const RtMidiServiceOptions&) {
+std::unique_ptr<MidiService> makeProgramMidiService(bool pace, const MidiServiceLimits&) {
     return std::make_unique<VirtualMidiService>(pace);
 }
 

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         ApplicationParts{profile,
                          device,
                          &poster,
-                         MainDialogOptions{&about, nullptr, nullptr, userDataHome()},
+                         MainDialogOptions{&about, nullptr, nullptr, programDataFolder()},
                          &setup,
                          {}});
     application.start();

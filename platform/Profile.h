@@ -5,6 +5,9 @@
 
 namespace tessaline {
 
+// Every program of the suite keeps its settings under this organisation.
+inline constexpr const char* kSettingsOrganisation = "Quorvath";
+
 // A stored text longer than this reads as missing: nothing in the store is that long by right.
 inline constexpr std::size_t kMaxProfileText = 1024;
 

@@ -2,27 +2,9 @@
 
 #include <cstdlib>
 
+#include "platform/UserDataRules.h"
+
 namespace tessaline {
-
-namespace {
-
-// Longer values are not paths anyone set on purpose.
-constexpr std::size_t kMaxPathText = 4096;
-
-std::optional<std::filesystem::path> absoluteFrom(const EnvironmentReader& environment,
-                                                  const char* name) {
-    const std::optional<std::string> value = environment(name);
-    if (!value || value->empty() || value->size() > kMaxPathText) {
-        return std::nullopt;
-    }
-    std::filesystem::path path(*value);
-    if (!path.is_absolute()) {
-        return std::nullopt;
-    }
-    return path;
-}
-
-}  // namespace
 
 std::optional<std::string> processEnvironment(const char* name) {
     // getenv is only unsafe beside a concurrent setenv, which this program never calls.
@@ -33,14 +15,19 @@ std::optional<std::string> processEnvironment(const char* name) {
     return std::string(value);
 }
 
-std::optional<std::filesystem::path> userDataHome(const EnvironmentReader& environment) {
-    if (auto xdg = absoluteFrom(environment, "XDG_DATA_HOME")) {
-        return xdg;
+std::optional<std::filesystem::path> absoluteFolderIn(const EnvironmentReader& environment,
+                                                      const char* name) {
+    // Longer values are not paths anyone set on purpose.
+    constexpr std::size_t kMaxPathText = 4096;
+    const std::optional<std::string> value = environment(name);
+    if (!value || value->empty() || value->size() > kMaxPathText) {
+        return std::nullopt;
     }
-    if (auto home = absoluteFrom(environment, "HOME")) {
-        return *home / ".local" / "share";
+    std::filesystem::path path(*value);
+    if (!path.is_absolute()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return path;
 }
 
 }  // namespace tessaline

@@ -13,11 +13,16 @@ using EnvironmentReader = std::function<std::optional<std::string>(const char* n
 // The process's own environment.
 std::optional<std::string> processEnvironment(const char* name);
 
-// Where the user's data lives: $XDG_DATA_HOME when it is set and absolute, else
-// $HOME/.local/share when HOME is absolute. A relative value is ignored, as the base directory
-// rules ask, since it would depend on whatever folder the program was started in. Nothing when
-// neither gives an absolute path.
-std::optional<std::filesystem::path> userDataHome(
+// The folder of the program's own data for this user (its backups live under it), from the
+// environment as the system's conventions have it. Relative values are ignored, since they
+// would depend on whatever folder the program was started in. Nothing when the environment
+// names no absolute folder.
+//  - Linux and the like: $XDG_DATA_HOME/tessaline, else $HOME/.local/share/tessaline.
+//  - Windows: %LOCALAPPDATA%\Tessaline.
+std::optional<std::filesystem::path> programDataFolder(
     const EnvironmentReader& environment = processEnvironment);
+
+// Why programDataFolder() found none, in words for the user: "HOME is not set".
+std::string programDataFolderMissing();
 
 }  // namespace tessaline

@@ -113,12 +113,12 @@ void removeStaleTemporaryFiles(const std::filesystem::path& folder) {
 
 }  // namespace
 
-BackupStore::BackupStore(std::filesystem::path dataHome, PublishStep publish)
-    : dataHome_(std::move(dataHome)),
+BackupStore::BackupStore(std::filesystem::path dataFolder, PublishStep publish)
+    : dataFolder_(std::move(dataFolder)),
       publish_(publish ? std::move(publish) : PublishStep(publishWithoutReplacing)) {}
 
 std::filesystem::path BackupStore::folderOf(const std::string& model) const {
-    return dataHome_ / "tessaline" / "backups" / model;
+    return dataFolder_ / "backups" / model;
 }
 
 SavedBackup BackupStore::save(const std::string& model, const std::string& label,

@@ -20,14 +20,14 @@ struct SavedBackup {
 };
 
 // The destinations kept before copies, one folder per model under
-// <data home>/tessaline/backups/<model>/, as standard .syx files named
+// <program data folder>/backups/<model>/, as standard .syx files named
 // <YYYY-MM-DD_HH-MM-SS>_<label>.syx in local time. Each may have a record file beside it, the
 // same name ending in .json, which goes when the backup goes.
 class BackupStore {
   public:
     static constexpr std::size_t kKeptPerModel = 200;
 
-    explicit BackupStore(std::filesystem::path dataHome,
+    explicit BackupStore(std::filesystem::path dataFolder,
                          PublishStep publish = publishWithoutReplacing);
 
     std::filesystem::path folderOf(const std::string& model) const;
@@ -46,7 +46,7 @@ class BackupStore {
   private:
     void prune(const std::string& model) const;
 
-    std::filesystem::path dataHome_;
+    std::filesystem::path dataFolder_;
     PublishStep publish_;
 };
 

@@ -50,7 +50,7 @@ struct MainDialogOptions {
     WindowTimers* timers = nullptr;   // null: the window's own Qt timers
     CursorSource* cursors = nullptr;  // null: the platform's hand cursor
     // Where backups of the destination go; none: copies that should keep one do not start.
-    std::optional<std::filesystem::path> dataHome;
+    std::optional<std::filesystem::path> dataFolder;
 };
 
 // The program's main window. It does no MIDI work itself: every request goes to the device,

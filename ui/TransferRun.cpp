@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "midi/DeliverySettings.h"
+#include "platform/UserDataFolder.h"
 #include "platform/qt/WindowTimers.h"
 #include "res/ResourceIds.h"
 #include "synth/CopyBackup.h"
@@ -133,9 +134,9 @@ void MainDialog::endSession(SessionOutcome outcome) {
 }
 
 std::string MainDialog::keepBackup(const CompletedDump& snapshot, const CopyPlan& plan) {
-    if (!options_.dataHome) {
-        return "There is no folder for backups (HOME is not set). Untick \"Back up before each "
-               "copy\" in MIDI Setup to copy without one.";
+    if (!options_.dataFolder) {
+        return "There is no folder for backups (" + programDataFolderMissing() +
+               "). Untick \"Back up before each copy\" in MIDI Setup to copy without one.";
     }
     const int mode = session_->job().mode;
     const CopyDestination destination{
@@ -143,7 +144,7 @@ std::string MainDialog::keepBackup(const CompletedDump& snapshot, const CopyPlan
         mode == kModePerformance ? DestinationKind::Performance : DestinationKind::SongMix,
         mode == kModePerformance ? programName(copyPerformance_) : "",
         session_->job().choice.part + 1};
-    return keepCopyBackup(BackupStore(*options_.dataHome), destination, snapshot, plan,
+    return keepCopyBackup(BackupStore(*options_.dataFolder), destination, snapshot, plan,
                           std::chrono::system_clock::now())
         .error;
 }

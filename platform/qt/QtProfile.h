@@ -7,9 +7,6 @@
 
 namespace tessaline {
 
-// Every program of the suite keeps its settings under this organisation.
-inline constexpr const char* kSettingsOrganisation = "Quorvath";
-
 // The per-user settings store: QSettings in the native format and user scope, under
 // <organisation>/<application>. Values are written as integers; a stored value that is not an
 // integer reads as missing. A section other than the empty one is a group of its own.

@@ -12,14 +12,11 @@
 
 #include "platform/DeliveredInputs.h"
 #include "platform/HandleTable.h"
+#include "platform/MidiDeadline.h"
 #include "platform/MidiService.h"
 #include "platform/rtmidi/MidiBackend.h"
 
 namespace tessaline {
-
-// A point in time, in ticks of the steady clock, that a program with a time limit of its own
-// keeps up to date.
-using MidiDeadline = std::atomic<std::chrono::steady_clock::rep>;
 
 struct RtMidiServiceOptions {
     int openTimeoutMs = 5000;

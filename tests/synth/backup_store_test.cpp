@@ -49,7 +49,7 @@ TEST_F(BackupStoreTest, ACrashBeforeTheRenameLeavesNoBackup) {
     EXPECT_THROW(crashing.save("Motif ES7", "song-mix", kMix, kNoon), SimulatedCrash);
 
     // Only the temporary file is there, and nobody takes it for a backup.
-    const fs::path folder = home_ / "tessaline" / "backups" / "Motif ES7";
+    const fs::path folder = home_ / "backups" / "Motif ES7";
     const std::vector<fs::path> left = filesIn(folder);
     ASSERT_EQ(left.size(), 1U);
     EXPECT_TRUE(isTemporaryFileName(left[0].string())) << left[0];
@@ -76,7 +76,7 @@ TEST_F(BackupStoreTest, ASecondSaveInTheSameSecondGetsTheNextNumber) {
 
 TEST_F(BackupStoreTest, TheSaveBeyondTheLimitRemovesTheOldestWithItsRecord) {
     // Backups of earlier runs, a minute apart and written in no particular order.
-    const fs::path folder = home_ / "tessaline" / "backups" / "Motif 7";
+    const fs::path folder = home_ / "backups" / "Motif 7";
     fs::create_directories(folder);
     std::vector<fs::path> earlier;
     for (std::size_t i = 0; i < BackupStore::kKeptPerModel; ++i) {
@@ -102,10 +102,10 @@ TEST_F(BackupStoreTest, TheSaveBeyondTheLimitRemovesTheOldestWithItsRecord) {
 
 TEST_F(BackupStoreTest, AFailedSaveNamesThePath) {
     fs::create_directories(home_);
-    std::ofstream(home_ / "tessaline") << "not a folder";
+    std::ofstream(home_ / "backups") << "not a folder";
     const SavedBackup saved = BackupStore(home_).save("Motif ES7", "song-mix", kMix, kNoon);
     EXPECT_FALSE(saved.ok());
-    EXPECT_NE(saved.error.find((home_ / "tessaline").string()), std::string::npos) << saved.error;
+    EXPECT_NE(saved.error.find((home_ / "backups").string()), std::string::npos) << saved.error;
 }
 
 }  // namespace

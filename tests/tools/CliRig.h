@@ -68,7 +68,7 @@ struct CliRig {
         SynthDevice device(PortServices{tracing, overlay, boxes, notices, clock});
         cli::CliSession session(device, notices, console);
         session.setWatchPause(watchPause);
-        session.setDataHome(dataHome.path);
+        session.setDataFolder(dataFolder.path);
         return session.run(parsed.options, tracing);
     }
 
@@ -93,7 +93,7 @@ struct CliRig {
     std::istringstream in;
     RecordingClock clock;
     std::function<bool()> watchPause;  // devices --watch: between two looks
-    ScratchFolder dataHome;            // the rig's own backups
+    ScratchFolder dataFolder;           // the rig's own backups
 };
 
 }  // namespace tessaline::test

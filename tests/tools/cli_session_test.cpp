@@ -99,7 +99,7 @@ TEST(Cli, CopyPrintsSourceDestinationAndTheNewPerformanceLine) {
     const auto voice = rig.virtualDevices.instrument(0)->storedVoice(0, 0).at(0x407000);
     const std::string name(voice.begin(), voice.begin() + 10);
     ASSERT_EQ(out.size(), 5u) << rig.out.str();
-    EXPECT_EQ(out[0].rfind("Saved the destination as " + rig.dataHome.path.string(), 0), 0u);
+    EXPECT_EQ(out[0].rfind("Saved the destination as " + rig.dataFolder.path.string(), 0), 0u);
     EXPECT_EQ(out[1], " PRE1:001(A01) " + std::string(categoryName(voice[12])) + ":" + name);
     // Checked by default: every value found as sent, none outside the answer's blocks.
     EXPECT_TRUE(std::regex_match(out[2], std::regex("Verified ([0-9]+) of \\1 values \\(0 not "
@@ -396,7 +396,7 @@ TEST(Cli, UndoAndRestoreBringTheDestinationBack) {
         << rig.err.str();
     EXPECT_EQ(editBuffer(instrument, b16), a01);
 
-    const std::string file = (rig.dataHome.path / "a02.syx").string();
+    const std::string file = (rig.dataFolder.path / "a02.syx").string();
     ASSERT_EQ(run({"backup", "--to", "performance:A02", "--out", file}), 0) << rig.err.str();
     ASSERT_EQ(
         run({"copy", "--voice", "GM:A01", "--to", "performance:A02", "--part", "4", "--no-backup"}),

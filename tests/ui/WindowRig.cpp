@@ -43,7 +43,7 @@ WindowRig::WindowRig(int instrumentNumber, SavedSelections savedAtStart)
     : instrument(instrumentNumber),
       device((choosing(profile, instrumentNumber), servicesOf(*this))),
       saved(savedAtStart),
-      window(device, saved, MainDialogOptions{&about, &timers, nullptr, dataHome.path}) {
+      window(device, saved, MainDialogOptions{&about, &timers, nullptr, dataFolder.path}) {
     device.setSetupDialogRunner(&setup);
     poster.setMainWindow(&window);
 }

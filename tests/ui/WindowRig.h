@@ -125,7 +125,7 @@ class WindowRig {
     void choose(int id, int index);
     void click(int id);
 
-    ScratchFolder dataHome;  // the window's own backups
+    ScratchFolder dataFolder;  // the window's own backups
     VirtualInstruments sim;
     const int instrument;
     InMemoryProfile profile;

@@ -371,7 +371,7 @@ TEST(TransferRun, UndoLastCopyBringsThePerformanceBack) {
     ASSERT_NE(performanceBuffer(rig), before);
     ASSERT_TRUE(rig.window.undoAvailable());
     // The backup is on disk, a .syx file and the copy's record beside it.
-    const auto folder = rig.dataHome.path / "tessaline" / "backups" / "Motif ES7";
+    const auto folder = rig.dataFolder.path / "backups" / "Motif ES7";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
                             std::filesystem::directory_iterator()),
               2);

@@ -2,6 +2,7 @@
 // the way a copy is.
 #include <chrono>
 
+#include "platform/UserDataFolder.h"
 #include "synth/CopyRecord.h"
 #include "synth/DestinationDumpFile.h"
 #include "synth/UndoPlan.h"
@@ -91,14 +92,15 @@ int CliSession::backup(const BackupSpec& request) {
             return kExitUsage;
         }
     } else {
-        if (!dataHome_) {
-            complain("there is no folder for backups: HOME is not set (or use --out FILE)");
+        if (!dataFolder_) {
+            complain("there is no folder for backups: " + programDataFolderMissing() +
+                     " (or use --out FILE)");
             return kExitUsage;
         }
         const DestinationKind kind =
             toPerformance ? DestinationKind::Performance : DestinationKind::SongMix;
         const SavedBackup saved =
-            BackupStore(*dataHome_)
+            BackupStore(*dataFolder_)
                 .save(model->displayName,
                       backupLabel(kind,
                                   toPerformance ? programName(request.performance.program()) : ""),
@@ -146,11 +148,11 @@ int CliSession::undo() {
     if (code != kExitOk || (code = connectedModel(model)) != kExitOk) {
         return code;
     }
-    if (!dataHome_) {
-        complain("there is no folder for backups: HOME is not set");
+    if (!dataFolder_) {
+        complain("there is no folder for backups: " + programDataFolderMissing());
         return kExitUsage;
     }
-    const BackupStore store(*dataHome_);
+    const BackupStore store(*dataFolder_);
     const std::optional<std::filesystem::path> newest = store.newest(model->displayName);
     if (!newest) {
         complain("there is no backup of the " + std::string(model->displayName) + " to undo (in " +

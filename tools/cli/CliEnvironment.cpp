@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "app/ProgramDevices.h"
-
-#ifdef TESSALINE_CLI_HAS_QT
-#include "platform/qt/QtProfile.h"
-#endif
 
 namespace tessaline::cli {
 
@@ -17,19 +14,11 @@ std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs, const MidiDeadlin
     const char* noPacing = std::getenv("TESSALINE_NO_PACING");
     const bool pace = noPacing == nullptr || std::string(noPacing) != "1";
     // The time-out bounds waiting for the ports and the instrument, not the time the messages
-    // need: a send keeps the service's bound, which outwaits the backends' own.
-    RtMidiServiceOptions options;
-    options.openTimeoutMs = std::min(options.openTimeoutMs, timeoutMs);
-    options.deadline = deadline;
-    return makeProgramMidiService(pace, options);
-}
-
-std::unique_ptr<Profile> makeUserProfile() {
-#ifdef TESSALINE_CLI_HAS_QT
-    return std::make_unique<QtProfile>("tessaline");
-#else
-    return nullptr;
-#endif
+    // need: a send keeps the service's bound, which outwaits the MIDI systems' own.
+    MidiServiceLimits limits;
+    limits.openTimeoutMs = std::min(limits.openTimeoutMs, timeoutMs);
+    limits.deadline = deadline;
+    return makeProgramMidiService(pace, limits);
 }
 
 }  // namespace tessaline::cli

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "platform/MidiDeadline.h"
 #include "platform/MidiService.h"
 #include "platform/Profile.h"
-#include "platform/rtmidi/RtMidiService.h"
 
 namespace tessaline::cli {
 
@@ -15,7 +15,7 @@ namespace tessaline::cli {
 std::unique_ptr<MidiService> makeCliMidiService(int timeoutMs, const MidiDeadline* deadline);
 
 // The user's settings store, as the window reads it (application name "tessaline"); null when
-// this build has none.
+// this build has none. One source per store: UserProfile*.cpp.
 std::unique_ptr<Profile> makeUserProfile();
 
 }  // namespace tessaline::cli

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/UserDataFolder.h"
+
 namespace tessaline::cli {
 
 namespace {
@@ -365,10 +367,11 @@ int CliSession::copy(const CopySpec& request) {
 
 std::string CliSession::keepBackup(const CopyDestination& destination,
                                    const CompletedDump& snapshot, const CopyPlan& plan) {
-    if (!dataHome_) {
-        return "There is no folder for backups: HOME is not set (or --no-backup).";
+    if (!dataFolder_) {
+        return "There is no folder for backups: " + programDataFolderMissing() +
+               " (or --no-backup).";
     }
-    const SavedBackup saved = keepCopyBackup(BackupStore(*dataHome_), destination, snapshot, plan,
+    const SavedBackup saved = keepCopyBackup(BackupStore(*dataFolder_), destination, snapshot, plan,
                                              std::chrono::system_clock::now());
     if (!saved.ok()) {
         return saved.error;

@@ -54,8 +54,10 @@ class CliSession {
     void setWatchPause(std::function<bool()> pause) { watchPause_ = std::move(pause); }
     // The command's time counts from here (the program's start); without it, from run().
     void setStartTime(std::chrono::steady_clock::time_point start) { start_ = start; }
-    // Where backups go (under tessaline/backups); without one, copies cannot keep one.
-    void setDataHome(std::optional<std::filesystem::path> home) { dataHome_ = std::move(home); }
+    // The program's data folder, where backups go; without one, copies cannot keep one.
+    void setDataFolder(std::optional<std::filesystem::path> folder) {
+        dataFolder_ = std::move(folder);
+    }
     // When the command's time runs out: its time-out from the start, and the time its messages
     // took to go out at the chosen speed.
     std::chrono::steady_clock::time_point deadline() const { return deadline_; }
@@ -118,7 +120,7 @@ class CliSession {
     std::function<bool()> watchPause_;
     std::optional<std::chrono::steady_clock::time_point> start_;
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now();
-    std::optional<std::filesystem::path> dataHome_;
+    std::optional<std::filesystem::path> dataFolder_;
 };
 
 }  // namespace tessaline::cli

@@ -1,9 +1,4 @@
 // tessaline-cli: the headless front end, on the device code the window uses.
-#include <pthread.h>
-#include <unistd.h>
-
-#include <csignal>
-
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -15,7 +10,9 @@
 #include "app/ProgramDevices.h"
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
+#include "platform/Terminal.h"
 #include "platform/UserDataFolder.h"
+#include "platform/WatchPause.h"
 #include "res/Version.h"
 #include "synth/SynthDevice.h"
 #include "tools/cli/CliEnvironment.h"
@@ -32,19 +29,6 @@ namespace {
 // What the command may take beyond its time-out: closing the ports, and ending.
 constexpr int kCloseGraceMs = 500;
 constexpr int kExitMarginMs = 100;
-
-// A MIDI system's announcement that devices came or went reaches the waiting watch as this
-// signal, held back like the stop signals: the one thing a wait for them also wakes for.
-constexpr int kDevicesChangedSignal = SIGUSR1;
-
-// Waits until the next look at the device lists: until the MIDI systems announce a change, or
-// where they announce none, a second; false when one of the (blocked) stop signals came instead.
-// Another signal that wakes the wait early only brings the look on.
-bool waitForNextLook(const sigset_t& waitSignals, bool announced) {
-    const timespec second{1, 0};
-    const int taken = sigtimedwait(&waitSignals, nullptr, announced ? nullptr : &second);
-    return taken < 0 || taken == kDevicesChangedSignal;
-}
 
 // What the program answers before it touches a device: help, version, a usage error, or a
 // MIDI system named in the environment that this build does not have. None: go on.
@@ -69,21 +53,6 @@ std::optional<int> answerWithoutDevices(const ParseResult& parsed) {
         return kExitUsage;
     }
     return std::nullopt;
-}
-
-// A watch ends on Ctrl-C or SIGTERM, and wakes for the MIDI systems' announcements. All are
-// held back before the MIDI service starts its threads, so that every thread inherits the block
-// and the watch alone takes them, between two looks.
-sigset_t holdBackWatchSignals(bool watch) {
-    sigset_t waitSignals;
-    sigemptyset(&waitSignals);
-    sigaddset(&waitSignals, SIGINT);
-    sigaddset(&waitSignals, SIGTERM);
-    sigaddset(&waitSignals, kDevicesChangedSignal);
-    if (watch) {
-        pthread_sigmask(SIG_BLOCK, &waitSignals, nullptr);
-    }
-    return waitSignals;
 }
 
 // The command's time, from the program's start. No wait of the MIDI service lasts past its
@@ -146,9 +115,9 @@ std::optional<int> chooseDevicesInTime(const CliOptions& options, MidiService& m
 }
 
 int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
-               std::mutex& consoleLock, const sigset_t& waitSignals,
+               std::mutex& consoleLock, WatchPause& pause,
                std::chrono::steady_clock::time_point started, CommandTime& time) {
-    Console console{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0, consoleLock};
+    Console console{std::cout, std::cerr, std::cin, standardInputIsTerminal(), consoleLock};
     ConsoleBoxes boxes(std::cerr, consoleLock);
     NoticeQueue notices;
     SystemClock clock;
@@ -156,11 +125,9 @@ int runSession(const CliOptions& options, MidiService& midi, Profile& profile,
     SynthDevice device(PortServices{midi, profile, boxes, notices, clock});
     CliSession session(device, notices, console);
     session.setStartTime(started);
-    session.setDataHome(userDataHome());
-    const bool announced =
-        options.watch && midi.setDeviceChangeHandler([] { kill(getpid(), kDevicesChangedSignal); });
-    session.setWatchPause(
-        [&waitSignals, announced] { return waitForNextLook(waitSignals, announced); });
+    session.setDataFolder(programDataFolder());
+    const bool announced = options.watch && midi.setDeviceChangeHandler([&pause] { pause.wake(); });
+    session.setWatchPause([&pause, announced] { return pause.waitForNextLook(announced); });
     const int code = session.run(options, midi);
     if (announced) {
         midi.setDeviceChangeHandler({});
@@ -176,7 +143,8 @@ int runCommand(const std::vector<std::string>& args,
         return *answer;
     }
     const CliOptions& options = parsed.options;
-    const sigset_t waitSignals = holdBackWatchSignals(options.watch);
+    // Before the MIDI service starts its threads: a stop must reach the watch's pause alone.
+    const std::unique_ptr<WatchPause> pause = makeWatchPause(options.watch);
     CommandTime time(options, started);
     std::mutex consoleLock;
     CliMidi midi = makeMidi(options, time, consoleLock);
@@ -185,7 +153,7 @@ int runCommand(const std::vector<std::string>& args,
     if (const std::optional<int> stop = chooseDevicesInTime(options, midi.use(), profile, time)) {
         return *stop;
     }
-    return runSession(options, midi.use(), profile, consoleLock, waitSignals, started, time);
+    return runSession(options, midi.use(), profile, consoleLock, *pause, started, time);
 }
 
 }  // namespace
