@@ -13,6 +13,7 @@ TESSALINE_PACKAGES=(
     jackd2 libjack-jackd2-dev python3
     dpkg-dev file desktop-file-utils appstream lintian
     qemu-system-x86 busybox-static
+    g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 tessaline_install() {

@@ -29,6 +29,17 @@ if(TESSALINE_BUILD_TESTS AND TARGET tessaline-cli AND TARGET tessaline-virtual-i
         list(APPEND alsa_tests integration.alsa_sysex_flood)
     endif()
 endif()
+# The Windows command line under Wine against the Linux instrument: the windows preset builds
+# the program (it skips without one).
+if(TESSALINE_BUILD_TESTS AND TARGET tessaline-virtual-instrument AND NOT CMAKE_CROSSCOMPILING)
+    set(TESSALINE_WINDOWS_CLI ${PROJECT_SOURCE_DIR}/build/windows/bin/tessaline-cli.exe
+        CACHE FILEPATH "The Windows tessaline-cli.exe that the Wine test runs")
+    add_test(NAME integration.alsa_wine_copy
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/alsa_wine_copy.sh
+            $<TARGET_FILE:tessaline-virtual-instrument> ${TESSALINE_WINDOWS_CLI}
+            ${PROJECT_SOURCE_DIR}/scripts/wine-run)
+    list(APPEND alsa_tests integration.alsa_wine_copy)
+endif()
 if(alsa_tests)
     set_tests_properties(${alsa_tests} PROPERTIES
         LABELS "integration;alsa"
@@ -36,4 +47,7 @@ if(alsa_tests)
         TIMEOUT 300
         RESOURCE_LOCK alsa
         ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
+endif()
+if(TEST integration.alsa_wine_copy)
+    set_tests_properties(integration.alsa_wine_copy PROPERTIES LABELS "integration;alsa;windows")
 endif()
