@@ -113,7 +113,8 @@ check_frozen() {
 
 # A client name longer than JACK takes is cut to fit, and the ports still carry it.
 check_long_name() {
-    local name="S90 on the long bench $(printf 'x%.0s' $(seq 1 80))" listed client
+    local name listed client
+    name="S90 on the long bench $(printf 'x%.0s' $(seq 1 80))"
     start_instrument "S90" --name "$name"
     say "== long name: $(head -n 1 "$out")"
     listed=$(timeout 5 jack_lsp | grep -m 1 '^S90 on the long bench.* MIDI In$') ||
