@@ -32,6 +32,20 @@ jack_client_t* openJackClientQuietly(const std::string& name) {
     return jack_client_open(name.c_str(), JackNoStartServer, nullptr);
 }
 
+// The server takes one byte less than jack_client_name_size() leaves room for, and renames a
+// second client of a taken name by appending "-01" to "-99" only where those three bytes fit.
+std::size_t jackClientNameLimit() {
+    const int size = jack_client_name_size();
+    return size > 5 ? static_cast<std::size_t>(size - 5) : 0;
+}
+
+// A port's full name is "client:port" with a terminating zero in jack_port_name_size() bytes,
+// the client's name in up to jack_client_name_size().
+std::size_t jackPortNameLimit() {
+    const int room = jack_port_name_size() - jack_client_name_size();
+    return room > 1 ? static_cast<std::size_t>(room - 1) : 0;
+}
+
 std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& clientName, Ports ports,
                                                      MidiResult& result) {
     std::unique_ptr<JackMidiClient> self(new JackMidiClient);
@@ -43,12 +57,12 @@ std::unique_ptr<JackMidiClient> JackMidiClient::open(const std::string& clientNa
     self->alive_.store(true);
     self->sink_ = ports.input;
     if (ports.input != nullptr) {
-        self->in_ = jack_port_register(self->client_, "MIDI In", JACK_DEFAULT_MIDI_TYPE,
-                                       JackPortIsInput, 0);
+        self->in_ = jack_port_register(self->client_, ports.inputName.c_str(),
+                                       JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     }
     if (ports.output) {
-        self->out_ = jack_port_register(self->client_, "MIDI Out", JACK_DEFAULT_MIDI_TYPE,
-                                        JackPortIsOutput, 0);
+        self->out_ = jack_port_register(self->client_, ports.outputName.c_str(),
+                                        JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         self->queue_ = jack_ringbuffer_create(kQueueBytes);
         const std::size_t buffer =
             jack_port_type_get_buffer_size(self->client_, JACK_DEFAULT_MIDI_TYPE);

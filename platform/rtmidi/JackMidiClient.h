@@ -30,6 +30,8 @@ class JackMidiClient {
     struct Ports {
         InputSink* input = nullptr;  // register an input port that hands its events here
         bool output = false;         // register an output port
+        std::string inputName = "MIDI In";
+        std::string outputName = "MIDI Out";
     };
 
     // Opens and activates a client (never starting a server). Null, with the reason in
@@ -78,6 +80,11 @@ class JackMidiClient {
 
 // Opens a client without starting a server, the library's own messages silenced.
 _jack_client* openJackClientQuietly(const std::string& name);
+
+// The most bytes of a client's name that JACK takes (a second client of that name too), and of
+// a port's own name under any client.
+std::size_t jackClientNameLimit();
+std::size_t jackPortNameLimit();
 
 // Full names of the MIDI ports of the server that `client` is connected to: sources (ports we
 // can read from) or destinations.

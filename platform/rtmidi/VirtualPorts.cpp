@@ -10,6 +10,7 @@
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
 #include "platform/rtmidi/RtMidiBackends.h"
+#include "platform/rtmidi/VirtualPortNames.h"
 
 #if defined(TESSALINE_HAVE_JACK)
 #include "platform/rtmidi/JackMidiClient.h"
@@ -23,8 +24,9 @@ namespace tessaline {
 
 namespace {
 constexpr std::size_t kQueueBytes = 1u << 18;
-constexpr const char* kInputPortName = "MIDI In";
-constexpr const char* kOutputPortName = "MIDI Out";
+// The sequencer keeps 63 bytes of a client's and of a port's name, and cuts the rest off
+// wherever it falls; the same bound serves where RtMidi makes the ports.
+constexpr std::size_t kSequencerNameLimit = 63;
 // A reply waits this long for room on its way out before it counts as not sent.
 constexpr int kRoomWaitMs = 2000;
 }  // namespace
@@ -109,7 +111,10 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
 #if defined(TESSALINE_HAVE_JACK)
     if (chosen == RtMidi::UNIX_JACK) {
         MidiResult result = midiresult::Error;
-        impl->jack_ = JackMidiClient::open(clientName, {impl, true}, result);
+        const VirtualPortNames names =
+            virtualPortNames(clientName, jackClientNameLimit(), jackPortNameLimit());
+        impl->jack_ =
+            JackMidiClient::open(names.client, {impl, true, names.input, names.output}, result);
         if (!impl->jack_) {
             impl->worker_->stop(1000);
             throw std::runtime_error(result == midiresult::DeviceGone
@@ -125,10 +130,12 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
     // Our own sequencer ports: RtMidi's input joins a System Exclusive message without limit,
     // and its output reports Ok for what the sequencer refused.
     if (chosen == RtMidi::LINUX_ALSA) {
+        const VirtualPortNames names =
+            virtualPortNames(clientName, kSequencerNameLimit, kSequencerNameLimit);
         MidiResult result = midiresult::Error;
-        impl->alsaIn_ = AlsaSeqInput::openPort(clientName, kInputPortName, *impl, result);
+        impl->alsaIn_ = AlsaSeqInput::openPort(names.client, names.input, *impl, result);
         if (impl->alsaIn_) {
-            impl->alsaOut_ = AlsaSeqOutput::openPort(clientName, kOutputPortName, result);
+            impl->alsaOut_ = AlsaSeqOutput::openPort(names.client, names.output, result);
         }
         if (!impl->alsaIn_ || !impl->alsaOut_) {
             impl->alsaIn_.reset();
@@ -142,13 +149,15 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
         return;
     }
 #endif
+    const VirtualPortNames names =
+        virtualPortNames(clientName, kSequencerNameLimit, kSequencerNameLimit);
     try {
-        impl->in_ = std::make_unique<RtMidiIn>(chosen, clientName);
+        impl->in_ = std::make_unique<RtMidiIn>(chosen, names.client);
         impl->in_->ignoreTypes(false, true, true);
         impl->in_->setCallback(&Impl::onMessage, impl);
-        impl->in_->openVirtualPort(kInputPortName);
-        impl->out_ = std::make_unique<RtMidiOut>(chosen, clientName);
-        impl->out_->openVirtualPort(kOutputPortName);
+        impl->in_->openVirtualPort(names.input);
+        impl->out_ = std::make_unique<RtMidiOut>(chosen, names.client);
+        impl->out_->openVirtualPort(names.output);
     } catch (const RtMidiError& error) {
         impl->in_.reset();
         impl->out_.reset();
@@ -158,13 +167,13 @@ VirtualPorts::VirtualPorts(const std::string& api, const std::string& clientName
     // Our ports are the ones of our client in the lists that other programs see.
     for (unsigned i = 0, n = impl->out_->getPortCount(); i < n; ++i) {
         const std::string name = impl->out_->getPortName(i);
-        if (isPortOfClient(name, clientName) && name.find(kInputPortName) != std::string::npos) {
+        if (isPortOfClient(name, names.client) && name.find(names.input) != std::string::npos) {
             impl->inputName_ = name;
         }
     }
     for (unsigned i = 0, n = impl->in_->getPortCount(); i < n; ++i) {
         const std::string name = impl->in_->getPortName(i);
-        if (isPortOfClient(name, clientName) && name.find(kOutputPortName) != std::string::npos) {
+        if (isPortOfClient(name, names.client) && name.find(names.output) != std::string::npos) {
             impl->outputName_ = name;
         }
     }

@@ -19,8 +19,9 @@ class VirtualPorts {
   public:
     using MessageHandler = std::function<void(const std::vector<unsigned char>&)>;
 
-    // api: "alsa" or "jack". Throws std::runtime_error with a plain text when the ports cannot
-    // be made (no such system here, no server).
+    // api: "alsa" or "jack". The ports are named after the client (VirtualPortNames.h), whose
+    // name is cut to what the system takes. Throws std::runtime_error with a plain text when
+    // the ports cannot be made (no such system here, no server).
     VirtualPorts(const std::string& api, const std::string& clientName, MessageHandler handler);
     ~VirtualPorts();
     VirtualPorts(const VirtualPorts&) = delete;

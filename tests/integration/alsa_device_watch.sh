@@ -14,6 +14,7 @@ cli_bin=$2
 source "$(dirname "$0")/alsa_lib.sh"
 
 watch_out="$work/watch.out"
+instrument="Motif ES7 (virtual)"
 timeout 120 "$cli_bin" devices --watch </dev/null >"$watch_out" 2>"$work/watch.err" &
 watch_pid=$!
 helper_pids+=("$watch_pid")
@@ -30,23 +31,23 @@ wait_lines() {
 }
 # listed KIND PORT: the name of the instrument's port in the watch's last line of that kind.
 listed() {
-    grep "^$1 " "$watch_out" | grep -o "Motif ES7 (virtual):$2 [0-9]*:[0-9]*\$" | tail -n 1
+    grep "^$1 " "$watch_out" | grep -o "$instrument:$instrument $2 [0-9]*:[0-9]*\$" | tail -n 1
 }
 
 wait_lines '^out [0-9]*: Virtual S90 (simulated)$' 1
 start_instrument "Motif ES7"
-wait_lines '^new in [0-9]*: Motif ES7 (virtual):MIDI Out ' 1
-wait_lines '^new out [0-9]*: Motif ES7 (virtual):MIDI In ' 1
+wait_lines "^new in [0-9]*: $instrument:$instrument MIDI Out " 1
+wait_lines "^new out [0-9]*: $instrument:$instrument MIDI In " 1
 was_in=$(listed new "MIDI Out")
 was_out=$(listed new "MIDI In")
 rm -f "$work/Motif_ES7.ctl"
 stop_process "${instrument_pids[-1]}"
-wait_lines '^gone in [0-9]*: Motif ES7 (virtual):MIDI Out ' 1
-wait_lines '^gone out [0-9]*: Motif ES7 (virtual):MIDI In ' 1
+wait_lines "^gone in [0-9]*: $instrument:$instrument MIDI Out " 1
+wait_lines "^gone out [0-9]*: $instrument:$instrument MIDI In " 1
 
 start_instrument "S90"
 start_instrument "Motif ES7"
-wait_lines '^new in [0-9]*: Motif ES7 (virtual):MIDI Out ' 2
+wait_lines "^new in [0-9]*: $instrument:$instrument MIDI Out " 2
 now_in=$(listed new "MIDI Out")
 kill -TERM "$watch_pid"
 wait "$watch_pid"

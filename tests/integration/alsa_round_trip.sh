@@ -16,7 +16,11 @@ for model in "Motif ES7" "Motif 7" "S90"; do
     say "== $(head -n 1 "$out")"
     if [ "$model" = "Motif ES7" ]; then
         cli "$model" devices
-        grep -qF "$model (virtual):MIDI In" <<<"$cli_out" || fail "the instrument's input is not listed"
+        # Each port's own name says whose it is: a list of port names alone still tells them apart.
+        grep -qF "$model (virtual):$model (virtual) MIDI In " <<<"$cli_out" ||
+            fail "the instrument's input is not listed under its name"
+        grep -qF "$model (virtual):$model (virtual) MIDI Out " <<<"$cli_out" ||
+            fail "the instrument's output is not listed under its name"
     fi
     cli "$model" identify
     grep -qxF "$model connected" <<<"$cli_out" || fail "the instrument was not named"

@@ -36,7 +36,11 @@ check_model() {
     say "== $model: $(head -n 1 "$out")"
 
     cli "$model" devices
-    grep -q "(virtual)" <<<"$cli_out" || fail "the instrument's JACK ports are not listed"
+    # Each port's own name says whose it is: a list of port names alone still tells them apart.
+    grep -qF ": $model (virtual):$model (virtual) MIDI In" <<<"$cli_out" ||
+        fail "the instrument's JACK input is not listed under its name"
+    grep -qF ": $model (virtual):$model (virtual) MIDI Out" <<<"$cli_out" ||
+        fail "the instrument's JACK output is not listed under its name"
 
     cli "$model" identify
     expect_line "$model connected"
@@ -107,8 +111,28 @@ check_frozen() {
     kill -KILL "$victim"
 }
 
+# A client name longer than JACK takes is cut to fit, and the ports still carry it.
+check_long_name() {
+    local name listed client
+    name="S90 on the long bench $(printf 'x%.0s' $(seq 1 80))"
+    start_instrument "S90" --name "$name"
+    say "== long name: $(head -n 1 "$out")"
+    listed=$(timeout 5 jack_lsp | grep -m 1 '^S90 on the long bench.* MIDI In$') ||
+        fail "the instrument's input is not listed"
+    client=${listed%%:*}
+    [ "${#client}" -le 60 ] && [ "${name#"$client"}" != "$name" ] ||
+        fail "the client is named \"$client\""
+    [ "$listed" = "$client:$client MIDI In" ] || fail "the input is named \"$listed\""
+    cli_out=$(timeout 60 "$cli_bin" --device "S90 on the long bench" --timeout 4000 identify 2>&1)
+    local status=$?
+    say "\$ tessaline-cli --device \"S90 on the long bench\" identify: $cli_out"
+    [ "$status" = 0 ] || fail "identify under the long name exited with $status"
+    expect_line "S90 connected"
+}
+
 check_model "Motif ES7"
 check_model "Motif 7"
+check_long_name
 check_device_gone
 check_frozen
 say "PASSED"

@@ -98,8 +98,8 @@ model="Motif ES7"
 start_instrument "$model"
 fd=$control
 instrument_pid=$(child_of "${instrument_pids[-1]}")
-instrument_in="$model (virtual):MIDI In"
-instrument_out="$model (virtual):MIDI Out"
+instrument_in="$model (virtual):$model (virtual) MIDI In"
+instrument_out="$model (virtual):$model (virtual) MIDI Out"
 say "== $(head -n 1 "$out")"
 
 before=$(rss "$instrument_pid")

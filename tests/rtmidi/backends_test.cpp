@@ -33,7 +33,7 @@ TEST(RtMidiBackends, RecognisesPortsOfOurOwnClient) {
     EXPECT_TRUE(isPortOfClient("Tessaline:MIDI Out 129:0", "Tessaline"));
     EXPECT_FALSE(isPortOfClient("Tessaline-x:MIDI Out", "Tessaline"));
     EXPECT_FALSE(isPortOfClient("Tessaline-:MIDI Out", "Tessaline"));
-    EXPECT_FALSE(isPortOfClient("Motif ES7 (virtual):MIDI In", "Tessaline"));
+    EXPECT_FALSE(isPortOfClient("Motif ES7 (virtual):Motif ES7 (virtual) MIDI In", "Tessaline"));
     EXPECT_FALSE(isPortOfClient("Tessaline monitor:x", "Tessaline"));
     EXPECT_FALSE(isPortOfClient("Midi Through Port-0 14:0", "Tessaline"));
     EXPECT_FALSE(isPortOfClient("My Tessaline:MIDI In", "Tessaline"));

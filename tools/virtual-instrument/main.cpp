@@ -44,7 +44,9 @@ void printUsage(std::FILE* to) {
         to,
         "  --api          the MIDI system to make the ports on\n"
         "  --fast         answer at once instead of at the speed of a 31250-baud cable\n"
-        "  --name CLIENT  the client name other programs see (default \"NAME (virtual)\")\n"
+        "  --name CLIENT  the client name other programs see (default \"NAME (virtual)\"),\n"
+        "                 also the start of the ports' names \"CLIENT MIDI In\" and\n"
+        "                 \"CLIENT MIDI Out\"; cut to what the MIDI system takes\n"
         "  --seed N       seed of the instrument's memory contents (default 1)\n"
         "Runs until interrupted or until standard input ends. Commands on standard\n"
         "input, one a line, each answered with one line:\n"
