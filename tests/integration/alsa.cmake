@@ -49,5 +49,7 @@ if(alsa_tests)
         ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_CONFIG_HOME=${home}/config")
 endif()
 if(TEST integration.alsa_wine_copy)
-    set_tests_properties(integration.alsa_wine_copy PROPERTIES LABELS "integration;alsa;windows")
+    # Every start of a Windows program in the emulated machine takes seconds.
+    set_tests_properties(integration.alsa_wine_copy PROPERTIES
+        LABELS "integration;alsa;windows" TIMEOUT 600)
 endif()
