@@ -26,8 +26,8 @@
 #include "fuzz/FuzzSupport.h"
 #include "midi/MidiPort.h"
 #include "platform/InputDelivery.h"
+#include "platform/SysExAssembler.h"
 #include "platform/rtmidi/ByteRing.h"
-#include "platform/rtmidi/SysExAssembler.h"
 
 namespace {
 

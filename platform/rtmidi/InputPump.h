@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/MidiService.h"
+#include "platform/SysExAssembler.h"
 #include "platform/rtmidi/ByteRing.h"
-#include "platform/rtmidi/SysExAssembler.h"
 
 namespace tessaline {
 

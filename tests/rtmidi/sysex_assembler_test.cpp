@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "platform/SysExAssembler.h"
 #include "platform/rtmidi/ByteRing.h"
 #include "platform/rtmidi/InputPump.h"
-#include "platform/rtmidi/SysExAssembler.h"
 
 namespace tessaline::test {
 namespace {
