@@ -136,8 +136,10 @@ bool WinMmOutput::settleLate() {
 }
 
 bool WinMmOutput::withdraw() {
+    // The reset may take its time too: it counts towards the wait.
+    const std::int64_t deadlineUs = clock_.nowUs() + std::int64_t{limits_.withdrawTimeoutMs} * 1000;
     api_.outReset(device_);
-    return waitDone(clock_.nowUs() + std::int64_t{limits_.withdrawTimeoutMs} * 1000);
+    return waitDone(deadlineUs);
 }
 
 }  // namespace tessaline
