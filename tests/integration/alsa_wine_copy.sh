@@ -27,9 +27,12 @@ cli_bin=$windows_cli
 source "$(dirname "$0")/alsa_lib.sh"
 
 # The program as alsa_lib runs it: through Wine, in the project's prefix, its lines ended the
-# Windows way (CR LF) read as lines here.
-printf '#!/bin/bash\nset -o pipefail\n%q %q "$@" 2>&1 | tr -d "\\r"\n' "$wine_run" "$windows_cli" \
-    >"$work/tessaline-cli"
+# Windows way (CR LF) read as lines here. Wine reads a program's sections with plain reads, and
+# the machine's shared folder answers a large read only in part: the program runs from a copy
+# in the machine's own memory.
+cp "$windows_cli" "$work/tessaline-cli.exe"
+printf '#!/bin/bash\nset -o pipefail\n%q %q "$@" 2>&1 | tr -d "\\r"\n' "$wine_run" \
+    "$work/tessaline-cli.exe" >"$work/tessaline-cli"
 chmod +x "$work/tessaline-cli"
 cli_bin=$work/tessaline-cli
 # One Wine server for every run of the program, stopped with the test: each start of an

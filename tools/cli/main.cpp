@@ -10,6 +10,7 @@
 #include "app/ProgramDevices.h"
 #include "platform/Clock.h"
 #include "platform/NoticeQueue.h"
+#include "platform/ProcessEnd.h"
 #include "platform/Terminal.h"
 #include "platform/UserDataFolder.h"
 #include "platform/WatchPause.h"
@@ -166,5 +167,5 @@ int main(int argc, char** argv) {
     // for it: the command has its answer, so it ends here, on time.
     std::cout.flush();
     std::cerr.flush();
-    std::_Exit(code);
+    endProcessNow(code);
 }
