@@ -30,9 +30,16 @@ source "$(dirname "$0")/alsa_lib.sh"
 # Windows way (CR LF) read as lines here. Wine reads a program's sections with plain reads, and
 # the machine's shared folder answers a large read only in part: the program runs from a copy
 # in the machine's own memory.
+# Its output goes through a file: Wine's own processes, which outlive the program, inherit
+# where it writes and would hold a pipe open.
 cp "$windows_cli" "$work/tessaline-cli.exe"
-printf '#!/bin/bash\nset -o pipefail\n%q %q "$@" 2>&1 | tr -d "\\r"\n' "$wine_run" \
-    "$work/tessaline-cli.exe" >"$work/tessaline-cli"
+cat >"$work/tessaline-cli" <<EOF
+#!/bin/bash
+$(printf '%q %q "$@" >%q 2>&1' "$wine_run" "$work/tessaline-cli.exe" "$work/cli.txt")
+status=\$?
+tr -d '\r' <$(printf '%q' "$work/cli.txt")
+exit \$status
+EOF
 chmod +x "$work/tessaline-cli"
 cli_bin=$work/tessaline-cli
 # One Wine server for every run of the program, stopped with the test: each start of an
