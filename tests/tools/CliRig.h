@@ -93,7 +93,7 @@ struct CliRig {
     std::istringstream in;
     RecordingClock clock;
     std::function<bool()> watchPause;  // devices --watch: between two looks
-    ScratchFolder dataFolder;           // the rig's own backups
+    ScratchFolder dataFolder;          // the rig's own backups
 };
 
 }  // namespace tessaline::test
