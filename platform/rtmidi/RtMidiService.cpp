@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/OutputHeaders.h"
 #include "platform/ShortMessage.h"
 #include "platform/rtmidi/EndpointWorker.h"
 #include "platform/rtmidi/InputPump.h"
@@ -384,11 +385,7 @@ MidiResult RtMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* hea
     if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr || header->data == nullptr || header->bufferLength == 0) {
-        return midiresult::InvalidParam;
-    }
-    header->flags |= MHDR_PREPARED;
-    return midiresult::Ok;
+    return prepareOutputHeader(header);
 }
 
 MidiResult RtMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
@@ -396,28 +393,17 @@ MidiResult RtMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
     if (!port) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr || header->data == nullptr || header->bufferLength == 0) {
-        return midiresult::InvalidParam;
-    }
-    if ((header->flags & MHDR_PREPARED) == 0) {
-        return midiresult::Unprepared;
-    }
-    header->flags &= ~MHDR_DONE;
-    const MidiResult result =
-        send(port, std::vector<unsigned char>(header->data, header->data + header->bufferLength));
-    header->flags |= MHDR_DONE;
-    return result;
+    return sendFromOutputHeader(
+        header, [this, &port](const unsigned char* data, std::size_t length) {
+            return send(port, std::vector<unsigned char>(data, data + length));
+        });
 }
 
 MidiResult RtMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) {
     if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr) {
-        return midiresult::InvalidParam;
-    }
-    header->flags &= ~MHDR_PREPARED;
-    return midiresult::Ok;
+    return unprepareOutputHeader(header);
 }
 
 MidiResult RtMidiService::closeOutput(const std::shared_ptr<OutputPort>& port) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/OutputHeaders.h"
 #include "platform/winmm/WinMmApi.h"
 #include "platform/winmm/WinMmInput.h"
 #include "platform/winmm/WinMmOutput.h"
@@ -172,11 +173,7 @@ MidiResult WinMmMidiService::outPrepareHeader(MidiOutHandle handle, MidiHeader* 
     if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr || header->data == nullptr || header->bufferLength == 0) {
-        return midiresult::InvalidParam;
-    }
-    header->flags |= MHDR_PREPARED;
-    return midiresult::Ok;
+    return prepareOutputHeader(header);
 }
 
 MidiResult WinMmMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header) {
@@ -184,27 +181,16 @@ MidiResult WinMmMidiService::outLongMsg(MidiOutHandle handle, MidiHeader* header
     if (!output) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr || header->data == nullptr || header->bufferLength == 0) {
-        return midiresult::InvalidParam;
-    }
-    if ((header->flags & MHDR_PREPARED) == 0) {
-        return midiresult::Unprepared;
-    }
-    header->flags &= ~MHDR_DONE;
-    const MidiResult result = output->sendLong(header->data, header->bufferLength);
-    header->flags |= MHDR_DONE;  // whatever became of the send, the caller's bytes are free
-    return result;
+    return sendFromOutputHeader(header, [&output](const unsigned char* data, std::size_t length) {
+        return output->sendLong(data, length);
+    });
 }
 
 MidiResult WinMmMidiService::outUnprepareHeader(MidiOutHandle handle, MidiHeader* header) {
     if (!outputs_.find(handle)) {
         return midiresult::InvalidHandle;
     }
-    if (header == nullptr) {
-        return midiresult::InvalidParam;
-    }
-    header->flags &= ~MHDR_PREPARED;
-    return midiresult::Ok;
+    return unprepareOutputHeader(header);
 }
 
 MidiResult WinMmMidiService::closeOutput(const std::shared_ptr<WinMmOutput>& output) {
