@@ -2,7 +2,8 @@
 # The Windows command line end to end: tessaline-cli.exe under Wine, through Wine's MIDI driver
 # and the real ALSA sequencer, to a Linux virtual instrument. It lists and names the
 # instrument, then copies a voice into a performance and into the song mix, each checked by
-# reading it back; the instrument's own memory confirms both.
+# reading it back, and undoes the second from its backup; the instrument's own memory confirms
+# each step.
 #
 # usage: alsa_wine_copy.sh TESSALINE_VIRTUAL_INSTRUMENT TESSALINE_CLI_EXE WINE_RUN
 # Exit 0: passed; 77: skipped (reason on stdout); anything else: failed. Where the Windows
@@ -68,11 +69,20 @@ verified_copy "$model" copy --voice PRE2:B03 --to performance:A01 --part 2
 landed=$(memory "$control" "$out" 310100 3)
 [ "$landed" = "3F 01 12" ] || fail "performance part 2 holds $landed"
 
-# PRE1:H16 (program 127) into part 5 of the song mix, at 37 04 00, in song mode.
+# PRE1:H16 (program 127) into part 5 of the song mix, at 37 04 00, in song mode. The backup
+# goes where Windows keeps a user's local application data.
+before=$(memory "$control" "$out" 370400 3)
 verified_copy "$model" copy --voice PRE1:H16 --to mix --part 5
+grep -qE '^Saved the destination as .*\\AppData\\Local\\Tessaline\\backups\\Motif ES7\\.*_song-mix\.syx$' \
+    <<<"$cli_out" || fail "the backup is not in the local application data"
 landed=$(memory "$control" "$out" 370400 3)
 [ "$landed" = "3F 00 7F" ] || fail "song mix part 5 holds $landed"
 [ "$(memory "$control" "$out" 0A0001 1)" = "03" ] || fail "the instrument is not in song mode"
+
+# And undone from that backup.
+cli "$model" undo
+landed=$(memory "$control" "$out" 370400 3)
+[ "$landed" = "$before" ] || fail "after undo, song mix part 5 holds $landed, not $before"
 
 say "PASSED"
 exit 0
